@@ -1,0 +1,50 @@
+# Top-level entry points. `make test` installs what is missing, builds the
+# host, sanitizer and Windows trees, and runs every test level.
+
+BUILD := build
+HOST := $(BUILD)/host
+ASAN := $(BUILD)/asan
+WIN := $(BUILD)/win
+JOBS ?= 2
+
+CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all deps host asan win test test-host test-asan test-win clean
+
+all: host win
+
+deps:
+	@tools/install-deps
+
+$(HOST)/build.ninja: | deps
+	$(CONFIGURE) -S . -B $(HOST) >/dev/null
+
+$(ASAN)/build.ninja: | deps
+	$(CONFIGURE) -S . -B $(ASAN) -DPANO_SANITIZE=ON >/dev/null
+
+$(WIN)/build.ninja: | deps
+	$(CONFIGURE) -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+
+host: $(HOST)/build.ninja
+	cmake --build $(HOST) -j $(JOBS)
+
+asan: $(ASAN)/build.ninja
+	cmake --build $(ASAN) -j $(JOBS)
+
+win: $(WIN)/build.ninja
+	cmake --build $(WIN) -j $(JOBS)
+
+test-host: host
+	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
+
+test-asan: asan
+	ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
+
+# One Wine session (display, prefix, server) for every Windows test.
+test-win: win
+	tools/wine-session $(WIN)/wineprefix ctest --test-dir $(WIN) --output-on-failure
+
+test: test-host test-asan test-win
+
+clean:
+	rm -rf $(BUILD)

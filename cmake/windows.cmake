@@ -1,0 +1,36 @@
+# Windows tree: the viewer stub, its test programs and the portable core's
+# tests, all run under Wine.
+# All programs side by side: tests find the stub and the probe beside them.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
+
+include(cmake/libjpeg-windows.cmake)
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Writes the file size of a freshly linked viewer into its payload anchor.
+function(pano_stamp_payload_offset target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/stamp-payload-offset $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
+add_library(pano_shell STATIC src/package/module_path_win.cpp)
+target_link_libraries(pano_shell PUBLIC pano_core)
+pano_warnings(pano_shell)
+
+add_executable(panoview WIN32
+  src/package/entry_win.cpp
+  src/package/payload_anchor_value.cpp
+)
+target_link_libraries(panoview PRIVATE pano_shell)
+pano_warnings(panoview)
+pano_stamp_payload_offset(panoview)
+
+add_subdirectory(tests/host)
+add_subdirectory(tests/win)

@@ -1,0 +1,23 @@
+// The payload appended to a viewer executable: a 32-bit total length, then
+// typed records (u8 type, u32 length, data) back to back. The readers walk it
+// from payloadOffset and return the first record of the type they want.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "package/pano_settings.h"
+
+enum PayloadType : uint8_t {
+    PAYLOAD_IMAGE = 0,
+    PAYLOAD_SETTINGS = 1,
+};
+
+// Copy of the first settings record, or null when the file cannot be read or
+// has none. Always 688 bytes: a shorter record is read on into the bytes that
+// follow it, and whatever lies beyond the end of the file reads as zero.
+std::unique_ptr<PanoSettings> ReadPanoSettings(const char* exePath, uint32_t payloadOffset);
+
+// File offset of the first image record's data; -1 when the payload holds no
+// image record, 0 when the file cannot be opened.
+int32_t FindPanoImage(const char* exePath, uint32_t payloadOffset);

@@ -1,0 +1,41 @@
+// Values the program's entry sets once, before the viewer exists, and the
+// viewer reads afterwards.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "package/pano_settings.h"
+#include "platform/platform_types.h"
+
+enum NavigationCursor {
+    CURSOR_LEFT,
+    CURSOR_RIGHT,
+    CURSOR_UP,
+    CURSOR_DOWN,
+    CURSOR_LEFTUP,
+    CURSOR_RIGHTUP,
+    CURSOR_LEFTDOWN,
+    CURSOR_RIGHTDOWN,
+    CURSOR_NAVISIZE,
+    NAVIGATION_CURSOR_COUNT
+};
+
+// Resource names of the cursors, in the order the entry loads them.
+extern const char* const kNavigationCursorNames[NAVIGATION_CURSOR_COUNT];
+
+constexpr size_t kModulePathCapacity = 260;
+
+struct StartupState {
+    HINSTANCE instanceHandle = nullptr;
+    HCURSOR cursors[NAVIGATION_CURSOR_COUNT] = {};
+    std::unique_ptr<PanoSettings> settings;  // never null once the viewer exists
+    bool screensaverMode = false;
+    int32_t fullscreenAtStart = 0;
+    int32_t imageOffset = 0;  // -1: no image record; 0: executable unreadable
+    char modulePath[kModulePathCapacity] = {};
+};
+
+// The one start-up state of the process.
+extern StartupState startupState;
+

@@ -1,0 +1,46 @@
+// Platform type and status names used by the portable core.
+// On Windows they come from the real headers; on other hosts this file
+// defines the same names with the same layout, so the core compiles and is
+// tested natively.
+#pragma once
+
+#include <cstdint>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <d3dtypes.h>
+#else
+
+typedef int32_t HRESULT;
+
+#define S_OK ((HRESULT)0)
+#define E_FAIL ((HRESULT)0x80004005)
+#define E_INVALIDARG ((HRESULT)0x80070057)
+#define E_OUTOFMEMORY ((HRESULT)0x8007000E)
+
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+struct HICON__;
+typedef HICON__* HCURSOR;
+
+typedef float D3DVALUE;
+
+struct D3DVECTOR {
+    D3DVALUE x, y, z;
+};
+
+struct D3DMATRIX {
+    D3DVALUE _11, _12, _13, _14;
+    D3DVALUE _21, _22, _23, _24;
+    D3DVALUE _31, _32, _33, _34;
+    D3DVALUE _41, _42, _43, _44;
+};
+
+#endif
+
+static_assert(sizeof(HRESULT) == 4, "status codes are 32-bit");
+static_assert(sizeof(D3DVECTOR) == 12, "D3DVECTOR is three floats");
+static_assert(sizeof(D3DMATRIX) == 64, "D3DMATRIX is sixteen floats");

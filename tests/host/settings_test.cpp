@@ -1,0 +1,96 @@
+#include "package/pano_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+PanoSettings WithTitle(const char* title)
+{
+    PanoSettings s{};
+    std::strncpy(s.title, title, sizeof s.title);
+    return s;
+}
+
+std::string WindowTitle(const PanoSettings& s)
+{
+    char buffer[kWindowTitleCapacity];
+    std::memset(buffer, 'x', sizeof buffer);
+    BuildWindowTitle(s, buffer);
+    return buffer;
+}
+
+}  // namespace
+
+TEST(PanoSettings, ConvertsDegreesWithSinglePrecisionPi)
+{
+    PanoSettings s{};
+    s.panMax = 180.0;
+    s.autoPanSpeed = 2.0;
+    s.idleDelay = 5.0;
+    const ViewerSettings v = ConvertSettings(s);
+    EXPECT_EQ(v.panMax, 3.1415927410125732);
+    EXPECT_EQ(v.autoPanRate, 0.034906586011250816);
+    EXPECT_EQ(v.idleDelayMs, 5000.0);
+}
+
+TEST(PanoSettings, ConvertsTheSampleRecord)
+{
+    PanoSettings s{};
+    s.panMin = 0;
+    s.panMax = 60.21178439798647;
+    s.tiltMin = -7.298931280803325;
+    s.tiltMax = 7.298931280803325;
+    s.fovMin = 5;
+    s.fovMax = 165;
+    s.initialPan = 30.105892198993235;
+    s.initialFov = 21.896793842409977;
+    s.spherical = 0;
+    s.panWraps = 7;  // any non-zero value is true
+    s.inertiaTime = 0.5;
+    s.dragSpeed = 1.0;
+    s.textColor = 0x00FF8000;
+    s.autoMotion = 1;
+    s.autoZoomFactor = 0;
+    const ViewerSettings v = ConvertSettings(s);
+    EXPECT_NEAR(v.panSpan, 1.0508939154896, 1e-12);
+    EXPECT_NEAR(v.tiltSpan, 0.2547807725436, 1e-12);
+    EXPECT_NEAR(v.viewFov, 0.382171, 1e-6);
+    EXPECT_EQ(v.viewPan, s.initialPan * kPi / 180.0);
+    EXPECT_FALSE(v.spherical);
+    EXPECT_TRUE(v.panWraps);
+    EXPECT_EQ(v.inertiaSeconds, 0.5);
+    EXPECT_EQ(v.dragFactor, 1.0);
+    EXPECT_EQ(v.autoMotionEnabled, 1);
+    EXPECT_EQ(v.autoZoomRate, 0.0);  // the motion step reads 0 as 1
+    EXPECT_EQ(v.textColor, 0x00FF8000u);
+}
+
+TEST(PanoSettings, WindowTitle)
+{
+    EXPECT_EQ(WindowTitle(WithTitle("")), "Panorama");
+    EXPECT_EQ(WindowTitle(WithTitle("Harbour at dusk")), "Panorama - Harbour at dusk");
+}
+
+TEST(PanoSettings, TitleBytesAfterTheTerminatorAreNeverUsed)
+{
+    PanoSettings s = WithTitle("X");
+    std::memcpy(s.title + 2, "leftover text", 13);
+    EXPECT_EQ(WindowTitle(s), "Panorama - X");
+
+    PanoSettings empty = WithTitle("");
+    std::memcpy(empty.title + 1, "leftover", 8);
+    EXPECT_EQ(TitleLength(empty), 0u);
+    EXPECT_EQ(WindowTitle(empty), "Panorama");
+}
+
+TEST(PanoSettings, TitleWithoutTerminatorStopsAtTheField)
+{
+    PanoSettings s{};
+    std::memset(s.title, 'a', sizeof s.title);
+    s.screensaver = 0x41414141;  // would read on as text without the bound
+    EXPECT_EQ(TitleLength(s), sizeof s.title);
+    const std::string title = WindowTitle(s);
+    EXPECT_EQ(title, "Panorama - " + std::string(sizeof s.title, 'a'));
+}

@@ -1,0 +1,114 @@
+#include "tools/common/jpeg_io.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf recovery;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnJpegError(j_common_ptr cinfo)
+{
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    errors->base.format_message(cinfo, errors->message);
+    std::longjmp(errors->recovery, 1);
+}
+
+// Kept apart from the std::string handling of the caller: nothing with a
+// destructor may live between setjmp and longjmp.
+bool ReadHeader(const uint8_t* data, size_t size, JpegInfo* info, ErrorManager* errors)
+{
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&errors->base);
+    errors->base.error_exit = OnJpegError;
+    if (setjmp(errors->recovery)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    info->width = cinfo.image_width;
+    info->height = cinfo.image_height;
+    info->components = cinfo.num_components;
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
+              const JpegEncodeOptions* options, unsigned char** buffer, unsigned long* size,
+              ErrorManager* errors)
+{
+    jpeg_compress_struct cinfo;
+    cinfo.err = jpeg_std_error(&errors->base);
+    errors->base.error_exit = OnJpegError;
+    if (setjmp(errors->recovery)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, buffer, size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    switch (options->colour) {
+    case JpegColour::Grey:
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+        break;
+    case JpegColour::Rgb:
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+        break;
+    case JpegColour::Cmyk:
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+        break;
+    }
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options->quality, TRUE);
+    if (options->progressive) {
+        jpeg_simple_progression(&cinfo);
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    const size_t stride = static_cast<size_t>(width) * cinfo.input_components;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + cinfo.next_scanline * stride);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+}  // namespace
+
+bool ReadJpegInfo(const std::vector<uint8_t>& data, JpegInfo& info, std::string& error)
+{
+    ErrorManager errors{};
+    if (!ReadHeader(data.data(), data.size(), &info, &errors)) {
+        error = errors.message;
+        return false;
+    }
+    return true;
+}
+
+bool EncodeJpeg(const uint8_t* pixels, uint32_t width, uint32_t height,
+                const JpegEncodeOptions& options, std::vector<uint8_t>& out)
+{
+    ErrorManager errors{};
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = Compress(pixels, width, height, &options, &buffer, &size, &errors);
+    if (ok) {
+        out.assign(buffer, buffer + size);
+    }
+    std::free(buffer);
+    return ok;
+}

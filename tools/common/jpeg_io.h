@@ -1,0 +1,30 @@
+// JPEG helpers for our host tools: header inspection for the packer and
+// compression for the sample generator and tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct JpegInfo {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int components = 0;
+};
+
+// Reads the JPEG header from memory. On failure returns false and puts the
+// library's reason into error.
+bool ReadJpegInfo(const std::vector<uint8_t>& data, JpegInfo& info, std::string& error);
+
+enum class JpegColour { Grey, Rgb, Cmyk };
+
+struct JpegEncodeOptions {
+    int quality = 90;
+    bool progressive = false;
+    JpegColour colour = JpegColour::Rgb;
+};
+
+// Compresses width x height pixels of 1 (grey), 3 (RGB) or 4 (CMYK) bytes
+// each, row by row from the top.
+bool EncodeJpeg(const uint8_t* pixels, uint32_t width, uint32_t height,
+                const JpegEncodeOptions& options, std::vector<uint8_t>& out);

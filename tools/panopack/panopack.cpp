@@ -1,0 +1,227 @@
+#include "tools/panopack/panopack.h"
+
+#include <cstring>
+#include <algorithm>
+#include <iomanip>
+#include <optional>
+#include <sstream>
+
+#include "package/payload.h"
+#include "package/payload_anchor.h"
+#include "tools/common/jpeg_io.h"
+#include "tools/panopack/file_io.h"
+#include "tools/panopack/pack_options.h"
+#include "tools/panopack/payload_builder.h"
+
+namespace {
+
+// Payload offsets and record lengths are 32-bit: keep every file well inside.
+constexpr size_t kMaxFileBytes = size_t{1} << 30;
+
+const char kUsage[] =
+    "usage: panopack create --stub VIEWER.exe --image IMAGE.jpg -o OUT.exe [options]\n"
+    "       panopack info FILE.exe\n"
+    "       panopack extract FILE.exe -o IMAGE.jpg\n"
+    "options of create:\n";
+
+struct PackedFile {
+    std::vector<uint8_t> bytes;
+    uint32_t payloadOffset = 0;
+};
+
+bool ReadViewerExecutable(const std::string& path, PackedFile& file, std::string& error)
+{
+    if (!ReadWholeFile(path, kMaxFileBytes, file.bytes, error)) {
+        return false;
+    }
+    const std::optional<uint32_t> offset = ReadStubPayloadOffset(file.bytes.data(), file.bytes.size());
+    if (!offset) {
+        error = path + ": not a panorama viewer executable (no stamped payload offset)";
+        return false;
+    }
+    file.payloadOffset = *offset;
+    return true;
+}
+
+bool ReadPayload(const std::string& path, PackedFile& file, PayloadListing& listing,
+                 std::string& error)
+{
+    if (!ReadViewerExecutable(path, file, error)) {
+        return false;
+    }
+    if (!ListPayloadRecords(file.bytes, file.payloadOffset, listing, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+const PayloadRecordInfo* FirstRecord(const PayloadListing& listing, uint8_t type)
+{
+    for (const PayloadRecordInfo& record : listing.records) {
+        if (record.type == type) {
+            return &record;
+        }
+    }
+    return nullptr;
+}
+
+int Fail(std::ostream& err, const std::string& message)
+{
+    err << "panopack: " << message << "\n";
+    return 1;
+}
+
+int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    PackOptions options;
+    std::string error;
+    if (!ParsePackOptions(args, options, error)) {
+        return Fail(err, error);
+    }
+    std::vector<uint8_t> jpeg;
+    JpegInfo image;
+    if (!ReadWholeFile(options.imagePath, kMaxFileBytes, jpeg, error)) {
+        return Fail(err, error);
+    }
+    if (!ReadJpegInfo(jpeg, image, error)) {
+        return Fail(err, options.imagePath + ": not a JPEG image (" + error + ")");
+    }
+    PanoSettings settings;
+    if (!MakePanoSettings(options, image, settings, error)) {
+        return Fail(err, error);
+    }
+    PackedFile stub;
+    if (!ReadViewerExecutable(options.stubPath, stub, error)) {
+        return Fail(err, error);
+    }
+    stub.bytes.resize(stub.payloadOffset);
+    const std::vector<uint8_t> payload = BuildPayload(jpeg, settings);
+    if (!WriteFileAtomically(options.outputPath, {&stub.bytes, &payload}, true, error)) {
+        return Fail(err, error);
+    }
+    out << "wrote " << options.outputPath << ": " << image.width << " x " << image.height
+        << " image, " << stub.bytes.size() + payload.size() << " bytes\n";
+    return 0;
+}
+
+void PrintSettings(const PanoSettings& s, std::ostream& out)
+{
+    const auto flag = [](int32_t value) { return value ? "yes" : "no"; };
+    const auto colour = [](int32_t value) {
+        std::ostringstream text;
+        text << "0x" << std::hex << std::uppercase << std::setw(6) << std::setfill('0')
+             << (static_cast<uint32_t>(value) & 0xFFFFFFFFu);
+        return text.str();
+    };
+    const size_t titleLength = TitleLength(s);
+    out << std::setprecision(17);
+    out << "  window:          " << s.windowWidth << " x " << s.windowHeight << " px\n"
+        << "  projection:      " << (s.spherical ? "sphere" : "cylinder") << "\n"
+        << "  pan:             " << s.panMin << " to " << s.panMax << " deg\n"
+        << "  tilt:            " << s.tiltMin << " to " << s.tiltMax << " deg\n"
+        << "  fov limits:      " << s.fovMin << " to " << s.fovMax << " deg\n"
+        << "  initial view:    pan " << s.initialPan << ", tilt " << s.initialTilt << ", fov "
+        << s.initialFov << " deg\n"
+        << "  pan wraps:       " << flag(s.panWraps) << "\n"
+        << "  inertia:         " << s.inertiaTime << " s\n"
+        << "  drag speed:      " << s.dragSpeed << "\n"
+        << "  auto motion:     " << flag(s.autoMotion) << "\n"
+        << "  auto pan speed:  " << s.autoPanSpeed << " deg/s\n"
+        << "  auto tilt speed: " << s.autoTiltSpeed << " deg/s\n"
+        << "  auto zoom:       " << s.autoZoomFactor << " per s\n"
+        << "  idle delay:      " << s.idleDelay << " s\n"
+        << "  title:           \"" << std::string(s.title, titleLength) << "\"\n"
+        << "  text colour:     " << colour(s.textColor) << "\n"
+        << "  shadow colour:   " << colour(s.shadowColor) << "\n"
+        << "  screensaver:     " << flag(s.screensaver) << "\n"
+        << "  full screen:     " << flag(s.startFullscreen) << "\n";
+}
+
+int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 1) {
+        return Fail(err, "info needs exactly one FILE");
+    }
+    PackedFile file;
+    PayloadListing listing;
+    std::string error;
+    if (!ReadPayload(args[0], file, listing, error)) {
+        return Fail(err, error);
+    }
+    out << args[0] << ": payload at offset " << file.payloadOffset << ", " << listing.totalLength
+        << " bytes of records\n";
+    for (const PayloadRecordInfo& record : listing.records) {
+        const char* kind = record.type == PAYLOAD_IMAGE      ? "image"
+                           : record.type == PAYLOAD_SETTINGS ? "settings"
+                                                             : "unknown";
+        out << "record type " << int{record.type} << " (" << kind << "): " << record.length
+            << " bytes at offset " << record.dataOffset << "\n";
+    }
+    if (const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE)) {
+        const std::vector<uint8_t> jpeg(file.bytes.begin() + image->dataOffset,
+                                        file.bytes.begin() + image->dataOffset + image->length);
+        JpegInfo info;
+        if (ReadJpegInfo(jpeg, info, error)) {
+            out << "image: " << info.width << " x " << info.height << ", " << info.components
+                << " components\n";
+        } else {
+            out << "image: not a JPEG (" << error << ")\n";
+        }
+    }
+    if (const PayloadRecordInfo* record = FirstRecord(listing, PAYLOAD_SETTINGS)) {
+        PanoSettings settings{};
+        std::memcpy(&settings, file.bytes.data() + record->dataOffset,
+                    std::min<size_t>(record->length, sizeof settings));
+        out << "settings:\n";
+        PrintSettings(settings, out);
+    }
+    return 0;
+}
+
+int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.size() != 3 || args[1] != "-o") {
+        return Fail(err, "extract needs FILE -o IMAGE.jpg");
+    }
+    PackedFile file;
+    PayloadListing listing;
+    std::string error;
+    if (!ReadPayload(args[0], file, listing, error)) {
+        return Fail(err, error);
+    }
+    const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE);
+    if (!image) {
+        return Fail(err, args[0] + ": the payload holds no image");
+    }
+    const std::vector<uint8_t> jpeg(file.bytes.begin() + image->dataOffset,
+                                    file.bytes.begin() + image->dataOffset + image->length);
+    if (!WriteFileAtomically(args[2], {&jpeg}, false, error)) {
+        return Fail(err, error);
+    }
+    out << "wrote " << args[2] << ": " << jpeg.size() << " bytes\n";
+    return 0;
+}
+
+}  // namespace
+
+int RunPanopack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    const std::string command = args.empty() ? "" : args[0];
+    const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+    if (command == "create") {
+        return Create(rest, out, err);
+    }
+    if (command == "info") {
+        return Info(rest, out, err);
+    }
+    if (command == "extract") {
+        return Extract(rest, out, err);
+    }
+    if (command == "help" || command == "--help" || command == "-h") {
+        out << kUsage << PackOptionsHelp();
+        return 0;
+    }
+    err << kUsage << PackOptionsHelp();
+    return 2;
+}

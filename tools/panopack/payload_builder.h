@@ -1,0 +1,27 @@
+// Writing and listing the payload records behind a viewer executable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "package/pano_settings.h"
+
+// The payload: total length, the image record, then the settings record.
+std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings);
+
+struct PayloadRecordInfo {
+    uint8_t type;
+    uint32_t length;
+    size_t dataOffset;  // file offset of the record's data
+};
+
+struct PayloadListing {
+    uint32_t totalLength = 0;
+    std::vector<PayloadRecordInfo> records;
+};
+
+// Lists every record from payloadOffset on, refusing a payload whose records
+// run past the end of the file or disagree with its total length.
+bool ListPayloadRecords(const std::vector<uint8_t>& file, uint32_t payloadOffset,
+                        PayloadListing& listing, std::string& error);
