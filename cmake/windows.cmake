@@ -20,7 +20,15 @@ function(pano_stamp_payload_offset target)
     VERBATIM)
 endfunction()
 
-add_library(pano_shell STATIC src/package/module_path_win.cpp)
+add_library(pano_jpeg_io STATIC tools/common/jpeg_io.cpp)
+target_include_directories(pano_jpeg_io PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(pano_jpeg_io PUBLIC pano_jpeg)
+pano_warnings(pano_jpeg_io)
+
+add_library(pano_shell STATIC
+  src/display/surface_desc.cpp
+  src/package/module_path_win.cpp
+)
 target_link_libraries(pano_shell PUBLIC pano_core)
 pano_warnings(pano_shell)
 

@@ -4,6 +4,7 @@
 // tested natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #ifdef _WIN32
@@ -42,5 +43,7 @@ struct D3DMATRIX {
 #endif
 
 static_assert(sizeof(HRESULT) == 4, "status codes are 32-bit");
-static_assert(sizeof(D3DVECTOR) == 12, "D3DVECTOR is three floats");
-static_assert(sizeof(D3DMATRIX) == 64, "D3DMATRIX is sixteen floats");
+static_assert(sizeof(D3DVECTOR) == 12 && offsetof(D3DVECTOR, z) == 8, "D3DVECTOR is x, y, z");
+static_assert(sizeof(D3DMATRIX) == 64 && offsetof(D3DMATRIX, _21) == 16 &&
+                  offsetof(D3DMATRIX, _44) == 60,
+              "D3DMATRIX is sixteen floats, row by row");

@@ -1,0 +1,24 @@
+#include "display/surface_desc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(SurfaceDesc, PreparedDescriptionIsZeroedApartFromItsHeader)
+{
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0xCD, sizeof desc);
+    PrepareSurfaceDesc(desc, DDSD_CAPS | DDSD_WIDTH, DDSCAPS_TEXTURE);
+    EXPECT_EQ(desc.dwSize, 124u);
+    EXPECT_EQ(desc.dwFlags, DWORD{DDSD_CAPS | DDSD_WIDTH});
+    EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_TEXTURE});
+    EXPECT_EQ(desc.ddpfPixelFormat.dwSize, 32u);
+
+    DDSURFACEDESC2 expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.dwSize = 124;
+    expected.dwFlags = DDSD_CAPS | DDSD_WIDTH;
+    expected.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    expected.ddpfPixelFormat.dwSize = 32;
+    EXPECT_EQ(std::memcmp(&desc, &expected, sizeof desc), 0);
+}
