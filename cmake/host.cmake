@@ -10,10 +10,11 @@ if(PANO_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-add_library(pano_jpeg_io STATIC tools/common/jpeg_io.cpp)
-target_include_directories(pano_jpeg_io PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pano_jpeg_io PUBLIC JPEG::JPEG)
-pano_warnings(pano_jpeg_io)
+target_sources(pano_core PRIVATE src/platform/null/texture_surface_null.cpp)
+target_link_libraries(pano_core PUBLIC JPEG::JPEG)
+
+set(PANO_JPEG_LIBRARY JPEG::JPEG)
+include(cmake/tool_libraries.cmake)
 
 add_library(panopack_lib STATIC
   tools/panopack/file_io.cpp
@@ -27,5 +28,19 @@ pano_warnings(panopack_lib)
 add_executable(panopack tools/panopack/main.cpp)
 target_link_libraries(panopack PRIVATE panopack_lib)
 pano_warnings(panopack)
+
+add_executable(panosamples tools/samplegen/main.cpp)
+target_link_libraries(panosamples PRIVATE pano_samples)
+pano_warnings(panosamples)
+
+# The sample panoramas, made at build time: no image files live in git.
+set(PANO_SAMPLES_DIR ${CMAKE_BINARY_DIR}/samples)
+add_custom_command(
+  OUTPUT ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PANO_SAMPLES_DIR}
+  COMMAND panosamples ${PANO_SAMPLES_DIR}
+  DEPENDS panosamples
+  VERBATIM)
+add_custom_target(samples ALL DEPENDS ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg)
 
 add_subdirectory(tests/host)

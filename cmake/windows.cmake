@@ -20,13 +20,14 @@ function(pano_stamp_payload_offset target)
     VERBATIM)
 endfunction()
 
-add_library(pano_jpeg_io STATIC tools/common/jpeg_io.cpp)
-target_include_directories(pano_jpeg_io PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pano_jpeg_io PUBLIC pano_jpeg)
-pano_warnings(pano_jpeg_io)
+target_sources(pano_core PRIVATE src/display/texture_surface_release_win.cpp)
+target_link_libraries(pano_core PUBLIC pano_jpeg)
+
+set(PANO_JPEG_LIBRARY pano_jpeg)
+include(cmake/tool_libraries.cmake)
 
 add_library(pano_shell STATIC
-  src/display/surface_desc.cpp
+  src/display/surface_desc_win.cpp
   src/package/module_path_win.cpp
 )
 target_link_libraries(pano_shell PUBLIC pano_core)

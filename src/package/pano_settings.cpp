@@ -5,19 +5,20 @@
 ViewerSettings ConvertSettings(const PanoSettings& s)
 {
     ViewerSettings v{};
-    v.viewPan = DegreesToRadians(s.initialPan);
-    v.viewTilt = DegreesToRadians(s.initialTilt);
-    v.viewFov = DegreesToRadians(s.initialFov);
-    v.panMin = DegreesToRadians(s.panMin);
-    v.panMax = DegreesToRadians(s.panMax);
-    v.tiltMin = DegreesToRadians(s.tiltMin);
-    v.tiltMax = DegreesToRadians(s.tiltMax);
-    v.panSpan = v.panMax - v.panMin;
-    v.tiltSpan = v.tiltMax - v.tiltMin;
-    v.fovMin = DegreesToRadians(s.fovMin);
-    v.fovMax = DegreesToRadians(s.fovMax);
-    v.spherical = s.spherical != 0;
-    v.panWraps = s.panWraps != 0;
+    v.view.pan = DegreesToRadians(s.initialPan);
+    v.view.tilt = DegreesToRadians(s.initialTilt);
+    v.view.fov = DegreesToRadians(s.initialFov);
+    PanoExtent& e = v.extent;
+    e.panMin = DegreesToRadians(s.panMin);
+    e.panMax = DegreesToRadians(s.panMax);
+    e.tiltMin = DegreesToRadians(s.tiltMin);
+    e.tiltMax = DegreesToRadians(s.tiltMax);
+    e.panSpan = e.panMax - e.panMin;
+    e.tiltSpan = e.tiltMax - e.tiltMin;
+    e.fovMin = DegreesToRadians(s.fovMin);
+    e.fovMax = DegreesToRadians(s.fovMax);
+    e.spherical = s.spherical != 0;
+    e.panWraps = s.panWraps != 0;
     v.inertiaSeconds = s.inertiaTime;
     v.dragFactor = s.dragSpeed;
     v.autoMotionEnabled = s.autoMotion;

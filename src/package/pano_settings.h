@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "viewer/view_state.h"
+
 static_assert(std::endian::native == std::endian::little,
               "the settings record is read as little-endian memory");
 
@@ -77,25 +79,10 @@ static_assert(offsetof(PanoSettings, reserved4) == 676);
 static_assert(offsetof(PanoSettings, reserved5) == 680);
 static_assert(offsetof(PanoSettings, startFullscreen) == 684);
 
-// pi rounded to single precision and held as a double: the viewer's angles
-// are all derived from this value, so 180 degrees is exactly kPi.
-constexpr double kPi = 3.1415927410125732;
-constexpr double kTwoPi = 6.2831854820251465;
-constexpr double kHalfPi = 1.5707963705062866;
-
-constexpr double DegreesToRadians(double degrees)
-{
-    return degrees * kPi / 180.0;
-}
-
 // The settings in the viewer's units, as the viewer copies them at start.
 struct ViewerSettings {
-    double viewPan, viewTilt, viewFov;
-    double panMin, panMax, tiltMin, tiltMax;
-    double panSpan, tiltSpan;
-    double fovMin, fovMax;
-    bool spherical;
-    bool panWraps;
+    ViewState view;
+    PanoExtent extent;
     double inertiaSeconds;
     double dragFactor;
     int32_t autoMotionEnabled;

@@ -27,6 +27,9 @@ typedef HINSTANCE__* HINSTANCE;
 struct HICON__;
 typedef HICON__* HCURSOR;
 
+// Only ever held by the core, never called: the shell owns every surface call.
+struct IDirectDrawSurface7;
+
 typedef float D3DVALUE;
 
 struct D3DVECTOR {

@@ -30,7 +30,7 @@ TEST(PanoSettings, ConvertsDegreesWithSinglePrecisionPi)
     s.autoPanSpeed = 2.0;
     s.idleDelay = 5.0;
     const ViewerSettings v = ConvertSettings(s);
-    EXPECT_EQ(v.panMax, 3.1415927410125732);
+    EXPECT_EQ(v.extent.panMax, 3.1415927410125732);
     EXPECT_EQ(v.autoPanRate, 0.034906586011250816);
     EXPECT_EQ(v.idleDelayMs, 5000.0);
 }
@@ -54,12 +54,12 @@ TEST(PanoSettings, ConvertsTheSampleRecord)
     s.autoMotion = 1;
     s.autoZoomFactor = 0;
     const ViewerSettings v = ConvertSettings(s);
-    EXPECT_NEAR(v.panSpan, 1.0508939154896, 1e-12);
-    EXPECT_NEAR(v.tiltSpan, 0.2547807725436, 1e-12);
-    EXPECT_NEAR(v.viewFov, 0.382171, 1e-6);
-    EXPECT_EQ(v.viewPan, s.initialPan * kPi / 180.0);
-    EXPECT_FALSE(v.spherical);
-    EXPECT_TRUE(v.panWraps);
+    EXPECT_NEAR(v.extent.panSpan, 1.0508939154896, 1e-12);
+    EXPECT_NEAR(v.extent.tiltSpan, 0.2547807725436, 1e-12);
+    EXPECT_NEAR(v.view.fov, 0.382171, 1e-6);
+    EXPECT_EQ(v.view.pan, s.initialPan * kPi / 180.0);
+    EXPECT_FALSE(v.extent.spherical);
+    EXPECT_TRUE(v.extent.panWraps);
     EXPECT_EQ(v.inertiaSeconds, 0.5);
     EXPECT_EQ(v.dragFactor, 1.0);
     EXPECT_EQ(v.autoMotionEnabled, 1);

@@ -42,6 +42,34 @@ bool ReadHeader(const uint8_t* data, size_t size, JpegInfo* info, ErrorManager* 
     return true;
 }
 
+bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<uint8_t>* pixels,
+                ErrorManager* errors)
+{
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&errors->base);
+    errors->base.error_exit = OnJpegError;
+    if (setjmp(errors->recovery)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    info->width = cinfo.output_width;
+    info->height = cinfo.output_height;
+    info->components = cinfo.output_components;
+    const size_t stride = size_t{cinfo.output_width} * cinfo.output_components;
+    pixels->resize(stride * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels->data() + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
 bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
               const JpegEncodeOptions* options, unsigned char** buffer, unsigned long* size,
               ErrorManager* errors)
@@ -93,6 +121,17 @@ bool ReadJpegInfo(const std::vector<uint8_t>& data, JpegInfo& info, std::string&
 {
     ErrorManager errors{};
     if (!ReadHeader(data.data(), data.size(), &info, &errors)) {
+        error = errors.message;
+        return false;
+    }
+    return true;
+}
+
+bool DecodeJpeg(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<uint8_t>& pixels,
+                std::string& error)
+{
+    ErrorManager errors{};
+    if (!Decompress(data.data(), data.size(), &info, &pixels, &errors)) {
         error = errors.message;
         return false;
     }

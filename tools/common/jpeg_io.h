@@ -24,6 +24,11 @@ struct JpegEncodeOptions {
     JpegColour colour = JpegColour::Rgb;
 };
 
+// Decodes with the library's defaults into info.components bytes per
+// pixel, rows from the top.
+bool DecodeJpeg(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<uint8_t>& pixels,
+                std::string& error);
+
 // Compresses width x height pixels of 1 (grey), 3 (RGB) or 4 (CMYK) bytes
 // each, row by row from the top.
 bool EncodeJpeg(const uint8_t* pixels, uint32_t width, uint32_t height,

@@ -1,4 +1,4 @@
-#include "display/surface_desc.h"
+#include "display/surface_desc_win.h"
 
 #include <gtest/gtest.h>
 

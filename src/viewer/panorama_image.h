@@ -1,0 +1,42 @@
+// Decoding the panorama JPEG from the executable into one to eight tiles,
+// each the pixel buffer of a named 32-bit texture. Tile column 0 holds the
+// image's right end, matching the mesh.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform_types.h"
+
+constexpr int kMaxTiles = 8;
+
+// Working memory a load may take: 4 bytes per pixel for the tiles, plus
+// the library's whole-image coefficient buffers (2 bytes per component per
+// pixel) for progressive files. Beyond this a 32-bit process cannot
+// reliably hold the image.
+constexpr uint64_t kMaxImageMemory = uint64_t{1} << 30;
+
+struct PanoramaImage {
+    uint32_t imageWidth = 0;
+    uint32_t imageHeight = 0;
+    int32_t tileColumns = 1;
+    int32_t tileRows = 1;
+    uint32_t tileCount = 0;
+    uint32_t* tilePixels[kMaxTiles] = {};  // owned by the tiles' named textures
+};
+
+// Decodes the JPEG that starts at imageOffset in exePath into the tiles.
+// False on any failure: unreadable file, not a JPEG, an image over
+// memoryLimit, a decoding error or lack of memory.
+bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
+                  uint64_t memoryLimit = kMaxImageMemory);
+
+// Name of tile k: "panotexture1" to "panotexture8".
+void TileTextureName(int k, char (&name)[13]);
+
+// Chooses the tile grid for the image size and creates the tile textures
+// with their buffers; 0 or the failing status.
+HRESULT CreateTileTextures(PanoramaImage& image);
+
+// Spreads one decoded row (blue, green, red, unused per pixel) over the
+// tiles, right end of the image into tile column 0.
+void StoreImageRow(PanoramaImage& image, uint32_t y, const uint8_t* row);

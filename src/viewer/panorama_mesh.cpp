@@ -1,0 +1,119 @@
+#include "viewer/panorama_mesh.h"
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+bool IsGiven(double tiltLimit)
+{
+    return tiltLimit != kLimitUnset && tiltLimit != -kLimitUnset;
+}
+
+struct Ring {
+    float radius;
+    float y;
+};
+
+Ring RingAt(const PanoExtent& extent, const StripParameters& p, float h0, uint32_t r)
+{
+    if (extent.spherical) {
+        const float phi = static_cast<float>(extent.tiltMin + kHalfPi + r * p.rowAngle);
+        return {static_cast<float>(std::sin(phi)), static_cast<float>(-std::cos(phi))};
+    }
+    return {1.0f, static_cast<float>(r * p.rowHeight - h0)};
+}
+
+PanoVertex MakeVertex(const Ring& ring, float sinTheta, float cosTheta, float tu, float tv)
+{
+    const float x = ring.radius * sinTheta;
+    const float z = ring.radius * cosTheta;
+    return PanoVertex{x, ring.y, z, x, ring.y, z, tu, tv, tu, tv};
+}
+
+}  // namespace
+
+double HorizonFraction(const PanoExtent& extent, float imageHeightOnCylinder)
+{
+    const bool minGiven = IsGiven(extent.tiltMin);
+    const bool maxGiven = IsGiven(extent.tiltMax);
+    const double a = std::tan(-extent.tiltMin) / imageHeightOnCylinder;
+    const double b = 1.0 - std::tan(extent.tiltMax) / imageHeightOnCylinder;
+    if (minGiven && maxGiven) {
+        return (a + b) / 2;
+    }
+    if (minGiven) {
+        return a;
+    }
+    if (maxGiven) {
+        return b;
+    }
+    return 0.5;
+}
+
+HRESULT BuildTileStrips(PanoramaMesh& mesh, const PanoExtent& extent, int k, uint32_t firstRow,
+                        uint32_t endRow, uint32_t firstColumn, uint32_t lastColumn,
+                        const StripParameters& p)
+{
+    const uint32_t nRows = endRow - firstRow;
+    const uint32_t nCols = lastColumn - firstColumn;
+    const uint32_t count = (nCols + 1) * nRows * 2;
+    mesh.tileVertices[k].reset(new (std::nothrow) PanoVertex[count]);
+    mesh.tileVertexCount[k] = mesh.tileVertices[k] ? count : 0;
+    if (!mesh.tileVertices[k]) {
+        return E_OUTOFMEMORY;
+    }
+    const float h0 =
+        static_cast<float>(HorizonFraction(extent, p.imageHeightOnCylinder) * p.imageHeightOnCylinder);
+    PanoVertex* out = mesh.tileVertices[k].get();
+    for (uint32_t r = firstRow; r < endRow; ++r) {
+        const uint32_t lr = r - firstRow;
+        const Ring lower = RingAt(extent, p, h0, r);
+        const Ring upper = RingAt(extent, p, h0, r + 1);
+        const float tvLower = static_cast<float>(lr) / nRows;
+        const float tvUpper = static_cast<float>(lr + 1) / nRows;
+        for (uint32_t c = firstColumn; c <= lastColumn; ++c) {
+            const float theta = static_cast<float>(c * p.columnAngle - extent.panSpan);
+            const float sinTheta = static_cast<float>(std::sin(theta));
+            const float cosTheta = static_cast<float>(std::cos(theta));
+            const float tu = 1.0f - static_cast<float>(c - firstColumn) / nCols;
+            *out++ = MakeVertex(lower, sinTheta, cosTheta, tu, tvLower);
+            *out++ = MakeVertex(upper, sinTheta, cosTheta, tu, tvUpper);
+        }
+    }
+    return S_OK;
+}
+
+HRESULT BuildPanoramaMesh(PanoramaMesh& mesh, const PanoExtent& extent, const PanoramaImage& image)
+{
+    mesh.meshRows = 32;
+    mesh.meshColumns = extent.panSpan > kPi ? 64 : 48;
+    StripParameters p;
+    p.rowAngle = static_cast<float>(extent.tiltSpan / mesh.meshRows);
+    p.imageHeightOnCylinder =
+        static_cast<float>(image.imageHeight * extent.panSpan / image.imageWidth);
+    p.rowHeight = p.imageHeightOnCylinder / mesh.meshRows;
+    p.columnAngle = static_cast<float>(extent.panSpan / mesh.meshColumns);
+
+    for (auto& vertices : mesh.tileVertices) {
+        vertices.reset();
+    }
+    for (uint32_t& count : mesh.tileVertexCount) {
+        count = 0;
+    }
+    const uint32_t rowsPerTile = mesh.meshRows / image.tileRows;
+    const uint32_t columnsPerTile = mesh.meshColumns / image.tileColumns;
+    for (int ty = 0; ty < image.tileRows; ++ty) {
+        for (int tx = 0; tx < image.tileColumns; ++tx) {
+            const uint32_t firstRow = ty * rowsPerTile;
+            const uint32_t firstColumn = tx * columnsPerTile;
+            const HRESULT status =
+                BuildTileStrips(mesh, extent, ty * image.tileColumns + tx, firstRow,
+                                firstRow + rowsPerTile, firstColumn, firstColumn + columnsPerTile, p);
+            if (FAILED(status)) {
+                return status;
+            }
+        }
+    }
+    return S_OK;
+}

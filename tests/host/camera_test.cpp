@@ -1,0 +1,51 @@
+#include "viewer/camera.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "package/pano_settings.h"
+
+TEST(Camera, ProjectionOfTheSampleView)
+{
+    D3DMATRIX m{};
+    ASSERT_TRUE(ProjectionMatrix(m, DegreesToRadians(21.896793842409977), 800, 600));
+    EXPECT_NEAR(m._11, -5.19738f, 1e-4f);
+    EXPECT_NEAR(m._22, -6.92984f, 1e-4f);
+    EXPECT_NEAR(m._33, 1.004566f, 1e-6f);
+    EXPECT_EQ(m._34, 1.0f);
+    EXPECT_NEAR(m._43, -0.1004566f, 1e-7f);
+    EXPECT_EQ(m._12, 0.0f);
+    EXPECT_EQ(m._44, 0.0f);
+}
+
+TEST(Camera, RefusedProjectionKeepsThePreviousOne)
+{
+    D3DMATRIX m{};
+    ASSERT_TRUE(ProjectionMatrix(m, 1.0, 800, 600));
+    const D3DMATRIX before = m;
+    EXPECT_FALSE(ProjectionMatrix(m, DegreesToRadians(1.0), 800, 600));
+    EXPECT_FALSE(ProjectionMatrix(m, 1.0, 0, 600));
+    EXPECT_FALSE(ProjectionMatrix(m, 1.0, 800, 0));
+    EXPECT_EQ(std::memcmp(&m, &before, sizeof m), 0);
+}
+
+TEST(Camera, ScreenCentreShowsMinusPanAndTilt)
+{
+    // A surface point at angle theta and tilt e lies in view direction
+    // theta + pan, e - tilt: the point at -pan, tilt is straight ahead.
+    const double pan = 0.7, tilt = 0.2;
+    D3DMATRIX view;
+    ViewMatrix(view, pan, tilt);
+    const double theta = -pan;
+    const float p[3] = {static_cast<float>(std::cos(tilt) * std::sin(theta)),
+                        static_cast<float>(std::sin(tilt)),
+                        static_cast<float>(std::cos(tilt) * std::cos(theta))};
+    const float x = p[0] * view._11 + p[1] * view._21 + p[2] * view._31;
+    const float y = p[0] * view._12 + p[1] * view._22 + p[2] * view._32;
+    const float z = p[0] * view._13 + p[1] * view._23 + p[2] * view._33;
+    EXPECT_NEAR(x, 0.0f, 1e-6f);
+    EXPECT_NEAR(y, 0.0f, 1e-6f);
+    EXPECT_NEAR(z, 1.0f, 1e-6f);
+}

@@ -1,0 +1,255 @@
+#include "viewer/panorama_image.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "display/named_texture.h"
+#include "temp_file.h"
+#include "tools/samplegen/sample_pattern.h"
+
+namespace {
+
+constexpr int32_t kStubSize = 1000;
+
+// An executable stand-in: stub bytes, then the JPEG.
+std::vector<uint8_t> WithStub(const std::vector<uint8_t>& jpeg)
+{
+    std::vector<uint8_t> file(kStubSize + jpeg.size(), 'M');
+    std::copy(jpeg.begin(), jpeg.end(), file.begin() + kStubSize);
+    return file;
+}
+
+std::vector<uint8_t> Sample(uint32_t width, uint32_t height, JpegEncodeOptions jpeg = {})
+{
+    std::vector<uint8_t> data;
+    EXPECT_TRUE(MakeSampleJpeg(SampleSpec{width, height, false, jpeg}, data));
+    return data;
+}
+
+struct Decoded {
+    JpegInfo info;
+    std::vector<uint8_t> pixels;
+};
+
+Decoded Reference(const std::vector<uint8_t>& jpeg)
+{
+    Decoded decoded;
+    std::string error;
+    EXPECT_TRUE(DecodeJpeg(jpeg, decoded.info, decoded.pixels, error)) << error;
+    return decoded;
+}
+
+class PanoramaLoading : public ::testing::Test {
+protected:
+    void SetUp() override { DestroyAllNamedTextures(); }
+    void TearDown() override { DestroyAllNamedTextures(); }
+
+    bool Load(const std::vector<uint8_t>& jpeg, uint64_t limit = kMaxImageMemory)
+    {
+        TempFile exe(WithStub(jpeg));
+        return LoadPanorama(image_, exe.CPath(), kStubSize, limit);
+    }
+
+    // The word the loader must have stored for image pixel (x, y).
+    uint32_t TileWord(uint32_t x, uint32_t y) const
+    {
+        const uint32_t tileW = image_.imageWidth / image_.tileColumns;
+        const uint32_t tileH = image_.imageHeight / image_.tileRows;
+        const uint32_t lastW = image_.imageWidth - (image_.tileColumns - 1) * tileW;
+        // Columns go out from the left edge to the highest tile column first.
+        int tx = image_.tileColumns - 1;
+        uint32_t left = 0, width = lastW;
+        while (x >= left + width) {
+            left += width;
+            --tx;
+            width = tileW;
+        }
+        const int ty = y >= tileH ? 1 : 0;
+        const uint32_t localY = ty ? y - tileH : y;
+        char name[13];
+        TileTextureName(ty * image_.tileColumns + tx, name);
+        const NamedTexture* tile = FindNamedTexture(name);
+        EXPECT_EQ(tile->pixelBuffer, image_.tilePixels[ty * image_.tileColumns + tx]);
+        return tile->pixelBuffer[size_t{localY} * tile->width + (x - left)];
+    }
+
+    void ExpectMatchesReference(const Decoded& reference, uint32_t step)
+    {
+        ASSERT_EQ(reference.info.components, 3);
+        for (uint32_t y = 0; y < image_.imageHeight; y += step) {
+            for (uint32_t x = 0; x < image_.imageWidth; x += step) {
+                const uint8_t* p = &reference.pixels[(size_t{y} * image_.imageWidth + x) * 3];
+                const uint32_t expected = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 |
+                                          uint32_t{p[2]} << 8 | 0xFF;
+                ASSERT_EQ(TileWord(x, y), expected) << "pixel " << x << "," << y;
+            }
+        }
+    }
+
+    PanoramaImage image_;
+};
+
+std::string TileSize(const char* name)
+{
+    const NamedTexture* t = FindNamedTexture(name);
+    return t ? std::to_string(t->width) + "x" + std::to_string(t->height) : "none";
+}
+
+}  // namespace
+
+TEST_F(PanoramaLoading, TileGridAtTheThresholds)
+{
+    struct Case {
+        uint32_t width, height;
+        int columns, rows;
+        const char* lastTile;
+    };
+    const Case cases[] = {
+        {2048, 10, 1, 1, "2048x10"},   {2049, 10, 2, 1, "1025x10"},
+        {4096, 10, 2, 1, "2048x10"},   {4097, 10, 4, 1, "1025x10"},
+        {10000, 1, 4, 1, "2500x1"},    {10, 2048, 1, 1, "10x2048"},
+        {10, 2049, 1, 2, "10x1025"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        DestroyAllNamedTextures();
+        PanoramaImage image;
+        image.imageWidth = c.width;
+        image.imageHeight = c.height;
+        ASSERT_EQ(CreateTileTextures(image), S_OK);
+        EXPECT_EQ(image.tileColumns, c.columns);
+        EXPECT_EQ(image.tileRows, c.rows);
+        EXPECT_EQ(image.tileCount, uint32_t(c.columns * c.rows));
+        char name[13];
+        TileTextureName(c.columns * c.rows - 1, name);
+        EXPECT_EQ(TileSize(name), c.lastTile);
+    }
+}
+
+TEST_F(PanoramaLoading, SampleSplitsIntoTwoTilesWithTheRightEndFirst)
+{
+    const std::vector<uint8_t> jpeg = Sample(2605, 635);
+    ASSERT_TRUE(Load(jpeg));
+    EXPECT_EQ(image_.imageWidth, 2605u);
+    EXPECT_EQ(image_.imageHeight, 635u);
+    EXPECT_EQ(image_.tileCount, 2u);
+    EXPECT_EQ(TileSize("panotexture1"), "1302x635");
+    EXPECT_EQ(TileSize("panotexture2"), "1303x635");
+    // "panotexture2" starts with image column 0, "panotexture1" with column 1303.
+    const Decoded reference = Reference(jpeg);
+    const uint8_t* column1303 = &reference.pixels[1303 * 3];
+    EXPECT_EQ(FindNamedTexture("panotexture2")->pixelBuffer[0] >> 8,
+              uint32_t{reference.pixels[0]} << 16 | uint32_t{reference.pixels[1]} << 8 |
+                  reference.pixels[2]);
+    EXPECT_EQ(FindNamedTexture("panotexture1")->pixelBuffer[0] >> 8,
+              uint32_t{column1303[0]} << 16 | uint32_t{column1303[1]} << 8 | column1303[2]);
+    ExpectMatchesReference(reference, 7);
+}
+
+TEST_F(PanoramaLoading, FourByTwoGridKeepsEveryPixelInPlace)
+{
+    const std::vector<uint8_t> jpeg = Sample(4099, 2051);
+    ASSERT_TRUE(Load(jpeg));
+    EXPECT_EQ(image_.tileColumns, 4);
+    EXPECT_EQ(image_.tileRows, 2);
+    EXPECT_EQ(TileSize("panotexture4"), "1027x1025");  // leftmost image columns
+    EXPECT_EQ(TileSize("panotexture8"), "1027x1026");
+    EXPECT_EQ(TileSize("panotexture1"), "1024x1025");
+    ExpectMatchesReference(Reference(jpeg), 3);
+}
+
+TEST_F(PanoramaLoading, ProgressiveDecodesLikeBaseline)
+{
+    JpegEncodeOptions progressive;
+    progressive.progressive = true;
+    const std::vector<uint8_t> jpeg = Sample(2100, 300, progressive);
+    ASSERT_TRUE(Load(jpeg));
+    EXPECT_EQ(image_.tileColumns, 2);
+    ExpectMatchesReference(Reference(jpeg), 5);
+}
+
+TEST_F(PanoramaLoading, GreyBecomesEqualRedGreenBlue)
+{
+    JpegEncodeOptions grey;
+    grey.colour = JpegColour::Grey;
+    const std::vector<uint8_t> jpeg = Sample(300, 100, grey);
+    ASSERT_TRUE(Load(jpeg));
+    const Decoded reference = Reference(jpeg);
+    ASSERT_EQ(reference.info.components, 1);
+    for (uint32_t i = 0; i < 300 * 100; i += 37) {
+        const uint32_t g = reference.pixels[i];
+        EXPECT_EQ(image_.tilePixels[0][i], g << 24 | g << 16 | g << 8 | 0xFF) << i;
+    }
+}
+
+TEST_F(PanoramaLoading, FourComponentsAreScaledByTheFourth)
+{
+    std::vector<uint8_t> cmyk(64 * 16 * 4);
+    for (size_t i = 0; i < cmyk.size(); i += 4) {
+        cmyk[i] = 200;
+        cmyk[i + 1] = 100;
+        cmyk[i + 2] = 30;
+        cmyk[i + 3] = static_cast<uint8_t>(i < cmyk.size() / 2 ? 128 : 255);
+    }
+    JpegEncodeOptions options;
+    options.colour = JpegColour::Cmyk;
+    options.quality = 100;
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(cmyk.data(), 64, 16, options, jpeg));
+    ASSERT_TRUE(Load(jpeg));
+    const Decoded reference = Reference(jpeg);
+    ASSERT_EQ(reference.info.components, 4);
+    for (uint32_t i = 0; i < 64 * 16; ++i) {
+        const uint8_t* c = &reference.pixels[i * 4];
+        const uint32_t r = c[0] * c[3] / 255, g = c[1] * c[3] / 255, b = c[2] * c[3] / 255;
+        ASSERT_EQ(image_.tilePixels[0][i], r << 24 | g << 16 | b << 8 | 0xFF) << i;
+    }
+    EXPECT_NEAR(image_.tilePixels[0][0] >> 24, 200 * 128 / 255, 2);
+}
+
+TEST_F(PanoramaLoading, DataThatIsNotAJpegFailsCleanly)
+{
+    const std::vector<uint8_t> jpeg = Sample(64, 32);
+    TempFile exe(WithStub(jpeg));
+    // -1 (no image record) and 0 (unreadable) both decode from the file's start.
+    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), -1));
+    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), 0));
+    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), kStubSize + 1));
+    EXPECT_FALSE(LoadPanorama(image_, "/no/such/file.exe", 0));
+    EXPECT_EQ(namedTextureList, nullptr);
+}
+
+TEST_F(PanoramaLoading, TruncatedFiles)
+{
+    const std::vector<uint8_t> jpeg = Sample(300, 200);
+    // Cut inside the header: an error.
+    EXPECT_FALSE(Load(std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 100)));
+    EXPECT_EQ(namedTextureList, nullptr);
+    // Cut inside the picture data: the library warns, fills in the rest and
+    // decoding goes on.
+    EXPECT_TRUE(Load(std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)));
+    EXPECT_EQ(image_.imageHeight, 200u);
+}
+
+TEST_F(PanoramaLoading, ImagesBeyondTheMemoryLimitAreRefusedBeforeAllocating)
+{
+    const std::vector<uint8_t> jpeg = Sample(400, 100);
+    EXPECT_FALSE(Load(jpeg, 400 * 100 * 4 - 1));
+    EXPECT_EQ(namedTextureList, nullptr);
+    EXPECT_TRUE(Load(jpeg, 400 * 100 * 4));
+
+    // A header that claims 65000 x 65000 pixels: 16 GB of tiles.
+    DestroyAllNamedTextures();
+    std::vector<uint8_t> huge = jpeg;
+    for (size_t i = 0; i + 8 < huge.size(); ++i) {
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // start of frame
+            huge[i + 5] = huge[i + 7] = 0xFD;
+            huge[i + 6] = huge[i + 8] = 0xE8;
+            break;
+        }
+    }
+    EXPECT_FALSE(Load(huge));
+    EXPECT_EQ(namedTextureList, nullptr);
+}
