@@ -210,6 +210,9 @@ void ClampView(const ViewLimits& limits, ViewState& state)
     if (e.panMax - hf < state.pan) {
         state.pan = e.panMax - hf;
     }
+    if (!std::isfinite(e.panSpan)) {
+        return;  // no middle to pull towards
+    }
     const int32_t right = static_cast<int32_t>(limits.viewportWidth) - 1;
     const int32_t row = state.tilt < 0 ? 0 : static_cast<int32_t>(limits.viewportHeight) - 1;
     PullPanInside(limits, state, right, row, true, 0.5f);
@@ -238,5 +241,8 @@ void SetView(const ViewLimits& limits, double pan, double tilt, double fov, View
         ClampView(limits, state);
         ClampView(limits, state);
     }
-    view = state;
+    // Limits that are not finite numbers give no view worth showing.
+    if (IsFinite(state.pan, state.tilt, state.fov)) {
+        view = state;
+    }
 }

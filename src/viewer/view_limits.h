@@ -22,7 +22,8 @@ struct ViewLimits {
 };
 
 // Normalises and clamps the requested view and stores it in view. A request
-// with a non-finite component leaves view unchanged.
+// with a non-finite component, or limits that make the result non-finite,
+// leave view unchanged.
 void SetView(const ViewLimits& limits, double pan, double tilt, double fov, ViewState& view);
 
 void ClampView(const ViewLimits& limits, ViewState& state);

@@ -27,42 +27,40 @@ struct ProcessResult {
     std::string output;
 };
 
-// Runs a program with its standard output captured; gives up after 20 s.
+// Runs a program with its standard output captured in a file; gives up
+// after 20 s. A pipe would stay open as long as any helper process Wine
+// starts for the program, long after the program itself has ended.
 ProcessResult RunProgram(const std::string& path)
 {
     ProcessResult result;
+    TempFile output;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        ADD_FAILURE() << "CreatePipe failed";
+    HANDLE file = CreateFileA(output.CPath(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot create " << output.Path();
         return result;
     }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
     PROCESS_INFORMATION process{};
     std::string commandLine = "\"" + path + "\"";
     const BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         0, nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
+    CloseHandle(file);
     if (!started) {
         ADD_FAILURE() << "cannot start " << path << ": error " << GetLastError();
-        CloseHandle(readEnd);
         return result;
-    }
-    char buffer[512];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        result.output.append(buffer, got);
     }
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0) << path;
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    CloseHandle(readEnd);
+    const std::vector<uint8_t> bytes = ReadFileBytes(output.Path());
+    result.output.assign(bytes.begin(), bytes.end());
     return result;
 }
 
