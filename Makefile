@@ -5,11 +5,13 @@ BUILD := build
 HOST := $(BUILD)/host
 ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
+FUZZ := $(BUILD)/fuzz
 JOBS ?= 2
+FUZZ_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps host asan win test test-host test-asan test-win clean
+.PHONY: all deps host asan win fuzz-build fuzz test test-host test-asan test-win test-fuzz clean
 
 all: host win
 
@@ -25,6 +27,9 @@ $(ASAN)/build.ninja: | deps
 $(WIN)/build.ninja: | deps
 	$(CONFIGURE) -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 
+$(FUZZ)/build.ninja: | deps
+	CC=clang CXX=clang++ $(CONFIGURE) -S . -B $(FUZZ) -DPANO_FUZZ=ON >/dev/null
+
 host: $(HOST)/build.ninja
 	cmake --build $(HOST) -j $(JOBS)
 
@@ -33,6 +38,17 @@ asan: $(ASAN)/build.ninja
 
 win: $(WIN)/build.ninja
 	cmake --build $(WIN) -j $(JOBS)
+
+fuzz-build: $(FUZZ)/build.ninja
+	cmake --build $(FUZZ) -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=3600).
+fuzz: fuzz-build
+	tools/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
+
+# A short run of each target, as part of the tests.
+test-fuzz: fuzz-build
+	tools/run-fuzzers $(FUZZ) 20
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
@@ -44,7 +60,7 @@ test-asan: asan
 test-win: win
 	tools/wine-session $(WIN)/wineprefix ctest --test-dir $(WIN) --output-on-failure
 
-test: test-host test-asan test-win
+test: test-host test-asan test-win test-fuzz
 
 clean:
 	rm -rf $(BUILD)

@@ -3,13 +3,6 @@ find_package(GTest REQUIRED)
 find_package(JPEG REQUIRED)
 include(GoogleTest)
 
-option(PANO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
-if(PANO_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
-                      -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
-endif()
-
 target_sources(pano_core PRIVATE src/platform/null/texture_surface_null.cpp)
 target_link_libraries(pano_core PUBLIC JPEG::JPEG)
 
@@ -43,4 +36,8 @@ add_custom_command(
   VERBATIM)
 add_custom_target(samples ALL DEPENDS ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg)
 
-add_subdirectory(tests/host)
+if(PANO_FUZZ)
+  add_subdirectory(fuzz)
+else()
+  add_subdirectory(tests/host)
+endif()
