@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps host asan win fuzz-build fuzz test test-host test-asan test-win test-fuzz clean
+.PHONY: all deps host asan win fuzz-build fuzz bench test test-host test-asan test-win test-fuzz clean
 
 all: host win
 
@@ -49,6 +49,9 @@ fuzz: fuzz-build
 # A short run of each target, as part of the tests.
 test-fuzz: fuzz-build
 	tools/run-fuzzers $(FUZZ) 20
+
+bench: host
+	$(HOST)/bench/pano_bench
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)

@@ -1,0 +1,103 @@
+// Decode-and-tile of the sample and of an 8192 x 4096 panorama, against
+// libjpeg-turbo's own djpeg on the same file, and the heap a load takes
+// against its bound of 4 bytes per pixel plus one row.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+
+#include "display/named_texture.h"
+#include "heap_tracker.h"
+#include "tools/samplegen/sample_pattern.h"
+#include "viewer/panorama_image.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct BenchImage {
+    std::string path;
+    uint32_t width, height;
+};
+
+const BenchImage& ImageOf(uint32_t width, uint32_t height)
+{
+    static std::map<std::pair<uint32_t, uint32_t>, BenchImage> images;
+    auto found = images.find({width, height});
+    if (found == images.end()) {
+        std::vector<uint8_t> jpeg;
+        MakeSampleJpeg(SampleSpec{width, height, false, {}}, jpeg);
+        const std::string path =
+            "/tmp/panoview-bench-" + std::to_string(width) + "x" + std::to_string(height) + ".jpg";
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(jpeg.data(), 1, jpeg.size(), file);
+        std::fclose(file);
+        found = images.emplace(std::make_pair(width, height), BenchImage{path, width, height}).first;
+    }
+    return found->second;
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The fastest of five runs of djpeg decoding the file to /dev/null.
+double DjpegSeconds(const std::string& path)
+{
+    double best = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        const char* argv[] = {"djpeg", "-outfile", "/dev/null", path.c_str(), nullptr};
+        const auto start = Clock::now();
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+            return 0;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        best = std::min(best, Seconds(Clock::now() - start));
+    }
+    return best;
+}
+
+void BM_LoadPanorama(benchmark::State& state)
+{
+    const BenchImage& image =
+        ImageOf(static_cast<uint32_t>(state.range(0)), static_cast<uint32_t>(state.range(1)));
+    double best = 1e9;
+    size_t peakBytes = 0;
+    for (auto _ : state) {
+        PanoramaImage tiles;
+        ResetHeapPeak();
+        const size_t before = HeapInUse();
+        const auto start = Clock::now();
+        const bool loaded = LoadPanorama(tiles, image.path.c_str(), 0);
+        best = std::min(best, Seconds(Clock::now() - start));
+        peakBytes = std::max(peakBytes, HeapPeak() - before);
+        if (!loaded) {
+            state.SkipWithError("load failed");
+        }
+        state.PauseTiming();
+        DestroyAllNamedTextures();
+        state.ResumeTiming();
+    }
+    const double djpeg = DjpegSeconds(image.path);
+    const double bound = 4.0 * image.width * image.height + 4.0 * image.width;
+    state.counters["best_ms"] = best * 1e3;
+    state.counters["djpeg_ms"] = djpeg * 1e3;
+    state.counters["vs_djpeg"] = djpeg > 0 ? best / djpeg : 0;
+    state.counters["peak_MiB"] = peakBytes / 1048576.0;
+    state.counters["peak_vs_bound"] = peakBytes / bound;
+}
+
+}  // namespace
+
+BENCHMARK(BM_LoadPanorama)
+    ->Args({2605, 635})
+    ->Args({8192, 4096})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
