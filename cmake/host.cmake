@@ -29,7 +29,8 @@ pano_warnings(panosamples)
 # The sample panoramas, made at build time: no image files live in git.
 set(PANO_SAMPLES_DIR ${CMAKE_BINARY_DIR}/samples)
 add_custom_command(
-  OUTPUT ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg
+  OUTPUT ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/harbour.args
+         ${PANO_SAMPLES_DIR}/sphere.jpg ${PANO_SAMPLES_DIR}/sphere.args
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PANO_SAMPLES_DIR}
   COMMAND panosamples ${PANO_SAMPLES_DIR}
   DEPENDS panosamples

@@ -7,8 +7,7 @@
 #include <sstream>
 
 #include "package/payload.h"
-#include "package/payload_anchor.h"
-#include "payload_bytes.h"
+#include "fake_stub.h"
 #include "temp_file.h"
 #include "test_jpeg.h"
 #include "tools/panopack/pack_options.h"
@@ -25,16 +24,6 @@ Result RunPacker(const std::vector<std::string>& args)
     std::ostringstream out, err;
     const int code = RunPanopack(args, out, err);
     return {code, out.str(), err.str()};
-}
-
-// A stand-in for the built viewer: stub bytes with a stamped anchor.
-std::vector<uint8_t> FakeStub()
-{
-    PayloadBytes stub;
-    stub.Fill('M', 100).Raw(PAYLOAD_ANCHOR_TAG, kPayloadAnchorTagSize);
-    const uint32_t size = static_cast<uint32_t>(stub.Size() + 4 + 50);
-    stub.U32(size).Fill('Z', 50);
-    return stub.Bytes();
 }
 
 class Packer : public ::testing::Test {
