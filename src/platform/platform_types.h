@@ -30,6 +30,21 @@ typedef HICON__* HCURSOR;
 // Only ever held by the core, never called: the shell owns every surface call.
 struct IDirectDrawSurface7;
 
+typedef uint32_t DWORD;
+
+// The fields of DirectDraw's pixel format that the texture rules read; the
+// real structure has unions around the bit count and the masks.
+struct DDPIXELFORMAT {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwFourCC;
+    DWORD dwRGBBitCount;
+    DWORD dwRBitMask;
+    DWORD dwGBitMask;
+    DWORD dwBBitMask;
+    DWORD dwRGBAlphaBitMask;
+};
+
 typedef float D3DVALUE;
 
 struct D3DVECTOR {
@@ -46,6 +61,8 @@ struct D3DMATRIX {
 #endif
 
 static_assert(sizeof(HRESULT) == 4, "status codes are 32-bit");
+static_assert(sizeof(DDPIXELFORMAT) == 32 && offsetof(DDPIXELFORMAT, dwRGBAlphaBitMask) == 28,
+              "DDPIXELFORMAT is eight 32-bit fields");
 static_assert(sizeof(D3DVECTOR) == 12 && offsetof(D3DVECTOR, z) == 8, "D3DVECTOR is x, y, z");
 static_assert(sizeof(D3DMATRIX) == 64 && offsetof(D3DMATRIX, _21) == 16 &&
                   offsetof(D3DMATRIX, _44) == 60,
