@@ -27,10 +27,12 @@ set(PANO_JPEG_LIBRARY pano_jpeg)
 include(cmake/tool_libraries.cmake)
 
 add_library(pano_shell STATIC
+  src/display/d3d_display_win.cpp
+  src/display/device_table_win.cpp
   src/display/surface_desc_win.cpp
   src/package/module_path_win.cpp
 )
-target_link_libraries(pano_shell PUBLIC pano_core)
+target_link_libraries(pano_shell PUBLIC pano_core ddraw dxguid winmm gdi32 user32)
 pano_warnings(pano_shell)
 
 add_executable(panoview WIN32

@@ -36,15 +36,9 @@ bool DeviceRendersDepth(uint32_t bits, uint32_t renderBitDepths)
     }
 }
 
-int DefaultModeIndex(const ModeKey* modes, size_t count)
+bool IsDefaultMode(const ModeKey& mode)
 {
-    int found = -1;
-    for (size_t i = 0; i < count; ++i) {
-        if (modes[i].width == 640 && modes[i].height == 480 && modes[i].bits == 16) {
-            found = static_cast<int>(i);
-        }
-    }
-    return found;
+    return mode.width == 640 && mode.height == 480 && mode.bits == 16;
 }
 
 int ChooseDefaultDeviceIndex(const DeviceFacts* devices, size_t count, uint32_t flags)

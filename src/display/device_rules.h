@@ -24,8 +24,21 @@ constexpr uint32_t kRenderDepth16 = 0x400;
 // of 8 bits and fewer never qualify.
 bool DeviceRendersDepth(uint32_t bits, uint32_t renderBitDepths);
 
-// Index of the last 640 x 480 x 16 mode, or -1 when there is none.
-int DefaultModeIndex(const ModeKey* modes, size_t count);
+bool IsDefaultMode(const ModeKey& mode);
+
+// Index of the last 640 x 480 x 16 mode, or -1 when there is none; keyOf
+// gives the ModeKey of a mode record.
+template <typename Mode, typename KeyOf>
+int DefaultModeIndex(const Mode* modes, size_t count, KeyOf keyOf)
+{
+    int found = -1;
+    for (size_t i = 0; i < count; ++i) {
+        if (IsDefaultMode(keyOf(modes[i]))) {
+            found = static_cast<int>(i);
+        }
+    }
+    return found;
+}
 
 constexpr uint32_t DEVCHOICE_SOFTWARE_ONLY = 1;
 

@@ -36,8 +36,9 @@ TEST(DeviceRules, RenderDepthFilter)
 TEST(DeviceRules, DefaultModeIsTheLast640x480x16)
 {
     const ModeKey modes[] = {{640, 480, 16}, {640, 480, 32}, {640, 480, 16}, {800, 600, 16}};
-    EXPECT_EQ(DefaultModeIndex(modes, 4), 2);
-    EXPECT_EQ(DefaultModeIndex(modes + 3, 1), -1);
+    const auto key = [](const ModeKey& m) { return m; };
+    EXPECT_EQ(DefaultModeIndex(modes, 4, key), 2);
+    EXPECT_EQ(DefaultModeIndex(modes + 3, 1, key), -1);
 }
 
 TEST(DeviceRules, DefaultDeviceByClass)

@@ -1,0 +1,53 @@
+// The process-wide table of usable Direct3D devices: every DirectDraw
+// driver's Direct3D devices with the display modes they can render into,
+// and the choice of the default device.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+
+#include "display/device_rules.h"
+
+// An application's device filter: a negative result rejects the device.
+typedef HRESULT (*DeviceConfirmHook)(DDCAPS* adapterCaps, D3DDEVICEDESC7* deviceDesc);
+
+struct DeviceEntry {
+    char label[kDeviceLabelCapacity];  // device name (primary driver) or driver description
+    GUID* rasterizerGuid;              // points at rasterizerGuidStore
+    D3DDEVICEDESC7 rasterizerDesc;
+    DWORD hardwareRaster;  // D3DDEVCAPS_HWRASTERIZATION of the description
+    GUID* adapterGuid;     // null for the primary display driver, else adapterGuidStore
+    DDCAPS adapterCaps;
+    DDCAPS emulationCaps;
+    DDSURFACEDESC2 chosenMode;  // the full-screen mode to use
+    DWORD inWindow;             // 1: in a desktop window; 0: full screen in chosenMode
+    GUID rasterizerGuidStore;
+    GUID adapterGuidStore;
+    DDSURFACEDESC2* modeList;  // owned; the modes this device renders into, sorted
+    DWORD modeTotal;
+    DWORD modeIndex;      // index of the mode last copied into chosenMode
+    DWORD windowCapable;  // primary driver that can render windowed
+};
+
+constexpr DWORD kMaxDisplayDevices = 20;
+
+// Fills the table once. 0; APPERR_ENUMERATION_FAILED when no driver
+// reported a Direct3D device; APPERR_NO_COMPATIBLE_DEVICES when none was
+// accepted. Devices beyond the table's 20 entries are ignored.
+HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook);
+
+// The table and its accepted count; either pointer may be null.
+void GetDisplayDevices(DeviceEntry** first, DWORD* count);
+
+// Points *selected at the default entry and sets its inWindow. E_INVALIDARG
+// for a null pointer; APPERR_NO_D3D_DEVICES when no entry qualifies.
+HRESULT ChooseDefaultDisplayDevice(DeviceEntry** selected, DWORD flags);
+
+// Frees every entry's mode list.
+void ReleaseDisplayDevices();
+
+int CompareDisplayModes(const DDSURFACEDESC2& a, const DDSURFACEDESC2& b);
+
+// The width, height and bit depth of a mode record.
+ModeKey ModeKeyOf(const DDSURFACEDESC2& mode);

@@ -1,0 +1,182 @@
+// The device table and CD3DDisplay against Wine's real DirectDraw and
+// Direct3D on the Xvfb display.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "display/d3d_display_win.h"
+#include "display/device_table_win.h"
+#include "framework/status_codes.h"
+#include "test_window_win.h"
+
+namespace {
+
+DeviceEntry* DefaultDevice()
+{
+    static bool enumerated = false;
+    if (!enumerated) {
+        EXPECT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
+        enumerated = true;
+    }
+    DeviceEntry* device = nullptr;
+    EXPECT_EQ(ChooseDefaultDisplayDevice(&device, 0), S_OK);
+    return device;
+}
+
+// The colour at screen position (x, y) of the primary surface, 0xRRGGBB.
+DWORD PrimaryPixel(IDirectDrawSurface7* primary, int x, int y)
+{
+    RECT rect{x, y, x + 1, y + 1};
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    if (FAILED(primary->Lock(&rect, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr))) {
+        return 0xFFFFFFFF;
+    }
+    DWORD pixel = 0;
+    std::memcpy(&pixel, desc.lpSurface, desc.ddpfPixelFormat.dwRGBBitCount / 8);
+    primary->Unlock(&rect);
+    return pixel & 0xFFFFFF;
+}
+
+}  // namespace
+
+TEST(DeviceTable, WinesDevicesAreAcceptedAndTheDefaultIsTheTnLHal)
+{
+    DeviceEntry* device = DefaultDevice();
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(IsEqualGUID(*device->rasterizerGuid, IID_IDirect3DTnLHalDevice));
+    EXPECT_EQ(device->inWindow, 1u);
+    EXPECT_EQ(device->windowCapable, 1u);
+    EXPECT_EQ(device->adapterGuid, nullptr);
+
+    DeviceEntry* entries = nullptr;
+    DWORD count = 0;
+    GetDisplayDevices(&entries, &count);
+    ASSERT_GE(count, 2u);
+    ASSERT_LE(count, kMaxDisplayDevices);
+    for (DWORD i = 0; i < count; ++i) {
+        const DeviceEntry& e = entries[i];
+        SCOPED_TRACE(e.label);
+        EXPECT_LE(std::strlen(e.label), 38u);
+        EXPECT_EQ(e.rasterizerGuid, &e.rasterizerGuidStore);
+        ASSERT_GE(e.modeTotal, 1u);
+        for (DWORD m = 0; m < e.modeTotal; ++m) {
+            EXPECT_TRUE(DeviceRendersDepth(e.modeList[m].ddpfPixelFormat.dwRGBBitCount,
+                                           e.rasterizerDesc.dwDeviceRenderBitDepth));
+            if (m > 0) {
+                EXPECT_LE(CompareDisplayModes(e.modeList[m - 1], e.modeList[m]), 0);
+            }
+        }
+    }
+
+    // Wine's secondary drivers offer hardware devices: listed under the
+    // driver's description, never windowed, never the default.
+    int secondary = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        if (entries[i].adapterGuid) {
+            ++secondary;
+            EXPECT_EQ(entries[i].adapterGuid, &entries[i].adapterGuidStore);
+            EXPECT_EQ(entries[i].windowCapable, 0u);
+            EXPECT_NE(entries[i].hardwareRaster, 0u);
+            EXPECT_NE(&entries[i], device);
+        }
+    }
+    EXPECT_GT(secondary, 0);
+
+    // Every device of Wine's claims hardware rasterization, so there is no
+    // software device to fall back to.
+    DeviceEntry* software = nullptr;
+    EXPECT_EQ(ChooseDefaultDisplayDevice(&software, DEVCHOICE_SOFTWARE_ONLY), APPERR_NO_D3D_DEVICES);
+    EXPECT_EQ(software, nullptr);
+    EXPECT_EQ(ChooseDefaultDisplayDevice(nullptr, 0), E_INVALIDARG);
+}
+
+TEST(Display, PresentBeforeOpenAndMissingArguments)
+{
+    CD3DDisplay display;
+    EXPECT_EQ(display.Present(), FWERR_NOT_INITIALIZED);
+    EXPECT_EQ(display.Close(), S_OK);
+    DeviceEntry* device = DefaultDevice();
+    TestWindow window(400, 300);
+    EXPECT_EQ(display.Open(nullptr, nullptr, device->rasterizerGuid, nullptr, 0), E_INVALIDARG);
+    EXPECT_EQ(display.Open(window.Handle(), nullptr, nullptr, nullptr, 0), E_INVALIDARG);
+    EXPECT_EQ(display.Open(window.Handle(), nullptr, device->rasterizerGuid, nullptr,
+                           DISPLAY_FULLSCREEN),
+              E_INVALIDARG);
+    EXPECT_EQ(display.directDraw, nullptr);
+}
+
+TEST(Display, WindowedFrameReachesTheScreen)
+{
+    DeviceEntry* device = DefaultDevice();
+    TestWindow window(400, 300);
+    CD3DDisplay display;
+    ASSERT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid,
+                           &device->chosenMode, 0),
+              S_OK);
+    RECT client;
+    GetClientRect(window.Handle(), &client);
+    EXPECT_EQ(display.bufferWidth, client.right);
+    EXPECT_EQ(display.bufferHeight, client.bottom);
+    POINT origin{0, 0};
+    ClientToScreen(window.Handle(), &origin);
+    EXPECT_EQ(display.presentRect.left, origin.x);
+    EXPECT_EQ(display.presentRect.top, origin.y);
+
+    ASSERT_EQ(display.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF8040, 1.0f, 0), S_OK);
+    ASSERT_EQ(display.Present(), S_OK);
+    EXPECT_EQ(PrimaryPixel(display.primary, origin.x + 10, origin.y + 10), 0xFF8040u);
+    EXPECT_EQ(PrimaryPixel(display.primary, origin.x + client.right - 2,
+                           origin.y + client.bottom - 2),
+              0xFF8040u);
+
+    // The destination follows the window; the buffer keeps its size.
+    display.TrackWindowPosition(origin.x + 30, origin.y + 20);
+    EXPECT_EQ(display.presentRect.left, origin.x + 30);
+    EXPECT_EQ(display.presentRect.top, origin.y + 20);
+    EXPECT_EQ(display.presentRect.right - display.presentRect.left, client.right);
+
+    EXPECT_EQ(display.Close(), S_OK);
+    EXPECT_EQ(display.device, nullptr);
+    EXPECT_EQ(display.directDraw, nullptr);
+    EXPECT_EQ(display.Present(), FWERR_NOT_INITIALIZED);
+}
+
+TEST(Display, FullscreenAtTheDesktopModeAndBack)
+{
+    DeviceEntry* device = DefaultDevice();
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const DDSURFACEDESC2* desktopMode = nullptr;
+    for (DWORD i = 0; i < device->modeTotal; ++i) {
+        const DDSURFACEDESC2& m = device->modeList[i];
+        if (int(m.dwWidth) == width && int(m.dwHeight) == height) {
+            desktopMode = &m;
+        }
+    }
+    ASSERT_NE(desktopMode, nullptr);
+    DDSURFACEDESC2 mode = *desktopMode;
+    TestWindow window(400, 300);
+    CD3DDisplay display;
+    ASSERT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid, &mode,
+                           DISPLAY_FULLSCREEN),
+              S_OK);
+    EXPECT_TRUE(display.fullscreen);
+    EXPECT_EQ(display.bufferWidth, width);
+    EXPECT_EQ(display.presentRect.bottom, height);
+    EXPECT_EQ(display.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x0000FF00, 1.0f, 0), S_OK);
+    EXPECT_EQ(display.Present(), S_OK);
+    display.TrackWindowPosition(50, 50);
+    EXPECT_EQ(display.presentRect.left, 0);
+    EXPECT_EQ(display.ShowDesktopSurface(true), S_OK);
+    EXPECT_EQ(display.Close(), S_OK);
+
+    // Exclusive mode is gone: another DirectDraw object may take it.
+    IDirectDraw7* other = nullptr;
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&other), IID_IDirectDraw7,
+                                 nullptr),
+              S_OK);
+    EXPECT_EQ(other->TestCooperativeLevel(), S_OK);
+    EXPECT_EQ(other->Release(), 0u);
+}
