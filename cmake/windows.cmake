@@ -6,6 +6,9 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 
+enable_language(RC)
+include_directories(${CMAKE_SOURCE_DIR}/src)
+
 include(cmake/libjpeg-windows.cmake)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -27,9 +30,12 @@ set(PANO_JPEG_LIBRARY pano_jpeg)
 include(cmake/tool_libraries.cmake)
 
 add_library(pano_shell STATIC
+  src/display/change_device_dialog_win.cpp
   src/display/d3d_display_win.cpp
   src/display/device_table_win.cpp
   src/display/surface_desc_win.cpp
+  src/framework/d3d_application_win.cpp
+  src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp
 )
 target_link_libraries(pano_shell PUBLIC pano_core ddraw dxguid winmm gdi32 user32)

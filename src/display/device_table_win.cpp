@@ -175,6 +175,9 @@ int CompareDisplayModes(const DDSURFACEDESC2& a, const DDSURFACEDESC2& b)
 
 HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook)
 {
+    // A second enumeration (another application object) starts afresh.
+    ReleaseDisplayDevices();
+    std::memset(&table, 0, sizeof table);
     table.hook = hook;
     DirectDrawEnumerateExA(OnDriver, nullptr,
                            DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |

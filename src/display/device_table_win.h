@@ -32,7 +32,7 @@ struct DeviceEntry {
 
 constexpr DWORD kMaxDisplayDevices = 20;
 
-// Fills the table once. 0; APPERR_ENUMERATION_FAILED when no driver
+// Fills the table, replacing what an earlier call found. 0; APPERR_ENUMERATION_FAILED when no driver
 // reported a Direct3D device; APPERR_NO_COMPATIBLE_DEVICES when none was
 // accepted. Devices beyond the table's 20 entries are ignored.
 HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook);

@@ -1,0 +1,257 @@
+#include "framework/d3d_application_win.h"
+
+#include <mmsystem.h>
+#include <new>
+
+#include "framework/status_codes.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// One application object per process.
+CD3DApplication* currentApp = nullptr;
+int pauseDepth = 0;
+bool softwareFallbackUsed = false;
+bool lastWindowedState = true;
+LONG savedWindowStyle = 0;
+RECT savedWindowRect = {};
+
+constexpr LONG kFullscreenStyle = static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_SYSMENU);
+
+}  // namespace
+
+CD3DApplication::CD3DApplication()
+{
+    currentApp = this;
+}
+
+CD3DApplication::~CD3DApplication()
+{
+    if (currentApp == this) {
+        currentApp = nullptr;
+    }
+    delete display;
+}
+
+HRESULT CD3DApplication::PrepareScene() { return S_OK; }
+HRESULT CD3DApplication::AcquireDeviceResources() { return S_OK; }
+HRESULT CD3DApplication::ReleaseDeviceResources() { return S_OK; }
+HRESULT CD3DApplication::DrawScene() { return S_OK; }
+HRESULT CD3DApplication::AdvanceScene(float) { return S_OK; }
+HRESULT CD3DApplication::OnSurfacesRestored() { return S_OK; }
+HRESULT CD3DApplication::ShutdownScene() { return S_OK; }
+
+LRESULT CD3DApplication::OnSuspendRequest(LPARAM)
+{
+    SetPaused(true);
+    return 1;
+}
+
+LRESULT CD3DApplication::OnResumeFromSuspend(LPARAM)
+{
+    SetPaused(false);
+    return 1;
+}
+
+LRESULT CALLBACK CD3DApplication::StaticWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                   LPARAM lParam)
+{
+    if (currentApp) {
+        return currentApp->HandleMessage(window, message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
+{
+    HRESULT result = EnumerateDisplayDevices(confirmDevice);
+    if (SUCCEEDED(result)) {
+        result = ChooseDefaultDisplayDevice(&selectedDevice, 0);
+    }
+    if (SUCCEEDED(result)) {
+        result = PrepareScene();
+    }
+    if (FAILED(result)) {
+        ShowFrameworkError(result, ERRKIND_FATAL);
+        return result;
+    }
+    display = new (std::nothrow) CD3DDisplay;
+    if (!display) {
+        ShowFrameworkError(E_OUTOFMEMORY, ERRKIND_FATAL);
+        return E_OUTOFMEMORY;
+    }
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = StaticWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "D3D Window";
+    RegisterClassA(&windowClass);
+
+    window = CreateWindowExA(0, "D3D Window", windowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, nullptr, nullptr, instance,
+                             nullptr);
+    UpdateWindow(window);
+
+    result = BuildEnvironment();
+    if (FAILED(result)) {
+        ShowFrameworkError(result, ERRKIND_FATAL);
+        TearDownEnvironment();
+        return E_FAIL;
+    }
+    clock.Start(timeGetTime());
+    isReady = true;
+    return S_OK;
+}
+
+int CD3DApplication::MainLoop()
+{
+    HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr),
+                                            MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    while (message.message != WM_QUIT) {
+        const bool got = isActive ? PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0
+                                  : GetMessageA(&message, nullptr, 0, 0) != -1;
+        if (got) {
+            if (!TranslateAcceleratorA(window, accelerators, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        } else if (isActive && isReady && FAILED(StepFrame())) {
+            DestroyWindow(window);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+HRESULT CD3DApplication::StepFrame()
+{
+    const HRESULT level = directDraw->TestCooperativeLevel();
+    if (level == DDERR_NOEXCLUSIVEMODE || level == DDERR_EXCLUSIVEMODEALREADYSET) {
+        return S_OK;  // another program owns the screen for now
+    }
+    if (level == DDERR_WRONGMODE) {
+        return IsWindowed() ? RebuildEnvironment() : level;
+    }
+    if (FAILED(level)) {
+        return level;
+    }
+    HRESULT result = AdvanceScene(clock.Seconds(timeGetTime()));
+    if (SUCCEEDED(result)) {
+        result = DrawScene();
+    }
+    if (FAILED(result)) {
+        return result;
+    }
+    result = display->Present();
+    if (result == DDERR_SURFACELOST) {
+        display->RestoreLostSurfaces();
+        OnSurfacesRestored();
+        return S_OK;
+    }
+    return result;
+}
+
+void CD3DApplication::SetPaused(bool pause)
+{
+    pauseDepth += pause ? 1 : -1;
+    isReady = pauseDepth == 0;
+    if (pause && pauseDepth == 1) {
+        if (display) {
+            display->ShowDesktopSurface(true);
+        }
+        clock.Stop(timeGetTime());
+    }
+    if (pauseDepth == 0) {
+        clock.Resume(timeGetTime());
+    }
+}
+
+HRESULT CD3DApplication::BuildEnvironment()
+{
+    for (;;) {
+        const DWORD flags = selectedDevice->inWindow ? 0 : DISPLAY_FULLSCREEN;
+        HRESULT result = display->Open(window, selectedDevice->adapterGuid,
+                                       selectedDevice->rasterizerGuid, &selectedDevice->chosenMode,
+                                       flags);
+        if (SUCCEEDED(result)) {
+            directDraw = display->directDraw;
+            direct3D = display->direct3D;
+            renderDevice = display->device;
+            renderTarget = display->backBuffer;
+            result = AcquireDeviceResources();
+            if (SUCCEEDED(result)) {
+                return S_OK;
+            }
+            ReleaseDeviceResources();
+            display->Close();
+        }
+        // The copies would point at released objects: nobody may draw now.
+        directDraw = nullptr;
+        direct3D = nullptr;
+        renderDevice = nullptr;
+        renderTarget = nullptr;
+        if (!selectedDevice->hardwareRaster) {
+            return result;
+        }
+        ShowFrameworkError(result, ERRKIND_FALLBACK);
+        // One fallback per process, and only when a software device exists.
+        if (softwareFallbackUsed ||
+            FAILED(ChooseDefaultDisplayDevice(&selectedDevice, DEVCHOICE_SOFTWARE_ONLY))) {
+            return result;
+        }
+        softwareFallbackUsed = true;
+    }
+}
+
+HRESULT CD3DApplication::RebuildEnvironment()
+{
+    ReleaseDeviceResources();
+    HRESULT result = display->Close();
+    if (SUCCEEDED(result)) {
+        const bool windowed = selectedDevice->inWindow != 0;
+        if (windowed != lastWindowedState) {
+            if (windowed) {
+                SetWindowLongA(window, GWL_STYLE, savedWindowStyle);
+                SetWindowPos(window, HWND_NOTOPMOST, savedWindowRect.left, savedWindowRect.top,
+                             savedWindowRect.right - savedWindowRect.left,
+                             savedWindowRect.bottom - savedWindowRect.top, SWP_SHOWWINDOW);
+            } else {
+                savedWindowStyle = GetWindowLongA(window, GWL_STYLE);
+                GetWindowRect(window, &savedWindowRect);
+                SetWindowLongA(window, GWL_STYLE, kFullscreenStyle);
+            }
+            lastWindowedState = windowed;
+        }
+        result = BuildEnvironment();
+    }
+    if (FAILED(result)) {
+        ShowFrameworkError(result, ERRKIND_FATAL);
+        SendMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return result;
+}
+
+void CD3DApplication::TearDownEnvironment()
+{
+    isActive = false;
+    isReady = false;
+    if (display) {
+        ReleaseDeviceResources();
+        display->Close();
+        delete display;
+        display = nullptr;
+        ShutdownScene();
+    }
+    ReleaseDisplayDevices();
+}
+
+int CD3DApplication::ShowFrameworkError(HRESULT code, int kind)
+{
+    char text[kErrorTextCapacity];
+    ComposeFrameworkError(code, kind, text);
+    return MessageBoxA(nullptr, text, windowTitle, MB_OK | ErrorIcon(kind));
+}

@@ -1,0 +1,66 @@
+// CD3DApplication: the program's window, its message loop with idle-time
+// rendering, the scene clock, pausing, and building and rebuilding the 3D
+// environment. A derived class supplies the scene through the hooks.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+
+#include "display/d3d_display_win.h"
+#include "display/device_table_win.h"
+#include "framework/scene_clock.h"
+
+class CD3DApplication {
+public:
+    CD3DApplication();
+    CD3DApplication(const CD3DApplication&) = delete;
+    CD3DApplication& operator=(const CD3DApplication&) = delete;
+
+    // Hooks of the derived class; the base versions do nothing.
+    virtual HRESULT PrepareScene();
+    virtual HRESULT AcquireDeviceResources();
+    virtual HRESULT ReleaseDeviceResources();
+    virtual HRESULT DrawScene();
+    virtual HRESULT AdvanceScene(float seconds);
+    virtual HRESULT OnSurfacesRestored();
+    virtual HRESULT ShutdownScene();
+    virtual LRESULT OnSuspendRequest(LPARAM lParam);
+    virtual LRESULT OnResumeFromSuspend(LPARAM lParam);
+
+    virtual HRESULT Startup(HINSTANCE instance, const char* commandLine);
+    virtual int MainLoop();
+    virtual LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void SetPaused(bool pause);
+
+    virtual ~CD3DApplication();
+
+    HRESULT BuildEnvironment();
+    HRESULT RebuildEnvironment();
+    void TearDownEnvironment();
+    HRESULT StepFrame();
+    int ShowFrameworkError(HRESULT code, int kind);
+
+    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam);
+
+    CD3DDisplay* display = nullptr;  // owned
+    bool isActive = false;
+    bool isReady = false;
+    SceneClock clock;
+    HWND window = nullptr;
+    DeviceEntry* selectedDevice = nullptr;
+    // Copies of the display's objects, refreshed after every build; never released here.
+    IDirectDraw7* directDraw = nullptr;
+    IDirect3D7* direct3D = nullptr;
+    IDirect3DDevice7* renderDevice = nullptr;
+    IDirectDrawSurface7* renderTarget = nullptr;
+    const char* windowTitle = "Direct3D Application";
+    DeviceConfirmHook confirmDevice = nullptr;
+
+protected:
+    bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
+
+private:
+    LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam);
+};
