@@ -34,6 +34,7 @@ add_library(pano_shell STATIC
   src/display/d3d_display_win.cpp
   src/display/device_table_win.cpp
   src/display/surface_desc_win.cpp
+  src/display/texture_surface_win.cpp
   src/framework/d3d_application_win.cpp
   src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp

@@ -1,0 +1,38 @@
+// The device surfaces of named textures: built from each texture's pixels
+// whenever a device is created, released with it, looked up by name while
+// drawing.
+#pragma once
+
+#include <windows.h>
+#include <ddraw.h>
+#include <d3d.h>
+
+#include "display/named_texture.h"
+
+// What the texture-format enumeration looks for.
+struct TextureFormatQuery {
+    DWORD wantedBits;
+    DWORD alphaRequired;  // 1: the format must have alpha; 0: it must not
+    DWORD found;
+    DDPIXELFORMAT* result;
+};
+
+// Builds texture's surface for device (replacing any earlier one) in a
+// size and format the device accepts, and fills it from the pixel buffer.
+HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device);
+
+// The enumeration callback: copies the first fitting format into the query.
+HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* query);
+
+// Converts the pixel buffer on a system-memory staging surface of the
+// texture's own size and blits it, scaled as needed, onto the surface.
+HRESULT CopyPixelBuffer(NamedTexture* texture);
+
+// DDERR_NOTFOUND when no texture has that name.
+HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device);
+// Builds every texture's surface; individual failures leave that texture without one.
+HRESULT RestoreNamedTextures(IDirect3DDevice7* device);
+// Releases every surface; the pixel buffers stay.
+HRESULT ReleaseNamedTextureSurfaces();
+// The texture's surface without an added reference, or null.
+IDirectDrawSurface7* GetNamedTextureSurface(const char* name);

@@ -1,0 +1,203 @@
+// Texture surfaces on Wine's device, and on a device with other
+// capabilities and formats (FakeDevice).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "display/d3d_display_win.h"
+#include "display/device_table_win.h"
+#include "display/surface_desc_win.h"
+#include "display/texture_rules.h"
+#include "display/texture_surface_win.h"
+#include "fake_device_win.h"
+#include "test_window_win.h"
+
+namespace {
+
+DDPIXELFORMAT Format(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a)
+{
+    DDPIXELFORMAT f{};
+    f.dwSize = sizeof f;
+    f.dwFlags = DDPF_RGB | (a ? DDPF_ALPHAPIXELS : 0);
+    f.dwRGBBitCount = bits;
+    f.dwRBitMask = r;
+    f.dwGBitMask = g;
+    f.dwBBitMask = b;
+    f.dwRGBAlphaBitMask = a;
+    return f;
+}
+
+const DDPIXELFORMAT k565 = Format(16, 0xF800, 0x07E0, 0x001F, 0);
+const DDPIXELFORMAT k8888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
+const DDPIXELFORMAT kX888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0);
+const DDPIXELFORMAT k4444 = Format(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
+
+class TextureSurfaces : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DestroyAllNamedTextures();
+        ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
+        DeviceEntry* device = nullptr;
+        ASSERT_EQ(ChooseDefaultDisplayDevice(&device, 0), S_OK);
+        ASSERT_EQ(display_.Open(window_.Handle(), device->adapterGuid, device->rasterizerGuid,
+                                &device->chosenMode, 0),
+                  S_OK);
+    }
+    void TearDown() override
+    {
+        DestroyAllNamedTextures();
+        EXPECT_EQ(display_.Close(), S_OK) << "every surface released";
+    }
+
+    // A texture of the given size whose every pixel is colour.
+    NamedTexture* Texture(const char* name, DWORD width, DWORD height, DWORD options,
+                          uint32_t colour)
+    {
+        EXPECT_EQ(CreateNamedTexture(name, width, height, 0, options), S_OK);
+        NamedTexture* texture = FindNamedTexture(name);
+        texture->pixelBuffer = static_cast<uint32_t*>(std::malloc(size_t{width} * height * 4));
+        for (DWORD i = 0; i < width * height; ++i) {
+            texture->pixelBuffer[i] = colour;
+        }
+        return texture;
+    }
+
+    static DDSURFACEDESC2 Desc(IDirectDrawSurface7* surface)
+    {
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, 0, 0);
+        surface->GetSurfaceDesc(&desc);
+        return desc;
+    }
+
+    static DWORD PixelAt(IDirectDrawSurface7* surface, DWORD x, DWORD y)
+    {
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, 0, 0);
+        if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr))) {
+            return 0xDEADBEEF;
+        }
+        const auto* row = static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch;
+        DWORD pixel = 0;
+        std::memcpy(&pixel, row + x * (desc.ddpfPixelFormat.dwRGBBitCount / 8),
+                    desc.ddpfPixelFormat.dwRGBBitCount / 8);
+        surface->Unlock(nullptr);
+        return pixel;
+    }
+
+    TestWindow window_{320, 240};
+    CD3DDisplay display_;
+};
+
+}  // namespace
+
+TEST_F(TextureSurfaces, ThirtyTwoBitTextureReadsBackPixelExact)
+{
+    NamedTexture* texture = Texture("big", 1000, 700, TEXOPT_DEPTH32, 0x000000FF);
+    for (DWORD y = 0; y < 700; ++y) {
+        for (DWORD x = 0; x < 1000; ++x) {
+            texture->pixelBuffer[y * 1000 + x] = (x & 0xFF) << 24 | (y & 0xFF) << 16 | 0x5AFF;
+        }
+    }
+    // Wine's device asks for powers of two: the pixels are scaled onto a
+    // 1024 x 1024 surface, which keeps the corners.
+    ASSERT_EQ(RestoreNamedTexture("big", display_.device), S_OK);
+    ASSERT_NE(texture->surface, nullptr);
+    DDSURFACEDESC2 desc = Desc(texture->surface);
+    EXPECT_EQ(desc.dwWidth, 1024u);
+    EXPECT_EQ(desc.dwHeight, 1024u);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwFlags & DDPF_ALPHAPIXELS, 0u);
+    const PixelConverter convert(desc.ddpfPixelFormat);
+    EXPECT_EQ(PixelAt(texture->surface, 0, 0) & 0xFFFFFF, convert(texture->pixelBuffer[0]));
+    EXPECT_EQ(PixelAt(texture->surface, 1023, 1023) & 0xFFFFFF,
+              convert(texture->pixelBuffer[699 * 1000 + 999]));
+
+    // Without that rule no scaling applies and every pixel is exact.
+    FakeDevice anySize(display_.device);
+    anySize.caps.dpcTriCaps.dwTextureCaps &= ~DWORD{D3DPTEXTURECAPS_POW2};
+    anySize.formats = {kX888};
+    ASSERT_EQ(BuildTextureSurface(texture, &anySize), S_OK);
+    desc = Desc(texture->surface);
+    ASSERT_EQ(desc.dwWidth, 1000u);
+    ASSERT_EQ(desc.dwHeight, 700u);
+    for (const POINT p : {POINT{0, 0}, POINT{999, 0}, POINT{0, 699}, POINT{517, 333}, POINT{999, 699}}) {
+        // The unused top byte of the format is the surface's own business.
+        EXPECT_EQ(PixelAt(texture->surface, p.x, p.y) & 0xFFFFFF,
+                  convert(texture->pixelBuffer[p.y * 1000 + p.x]))
+            << p.x << "," << p.y;
+    }
+    EXPECT_EQ(GetNamedTextureSurface("BIG"), texture->surface);
+    EXPECT_EQ(ReleaseNamedTextureSurfaces(), S_OK);
+    EXPECT_EQ(GetNamedTextureSurface("big"), nullptr);
+    EXPECT_NE(texture->pixelBuffer, nullptr) << "the pixels stay";
+}
+
+TEST_F(TextureSurfaces, SizeRulesOfTheDevice)
+{
+    struct Case {
+        const char* label;
+        DWORD textureCaps, maxW, maxH;
+        DWORD width, height;
+        DWORD expectedW, expectedH;
+    };
+    const Case cases[] = {
+        {"powers of two", D3DPTEXTURECAPS_POW2, 2048, 2048, 1000, 700, 1024, 1024},
+        {"powers of two within a maximum of 0, read as 256", D3DPTEXTURECAPS_POW2, 0, 0, 1000, 700,
+         256, 256},
+        {"square only", D3DPTEXTURECAPS_SQUAREONLY, 4096, 4096, 512, 256, 512, 512},
+    };
+    FakeDevice fake(display_.device);
+    fake.formats = {kX888};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake.caps.dpcTriCaps.dwTextureCaps = c.textureCaps;
+        fake.caps.dwMaxTextureWidth = c.maxW;
+        fake.caps.dwMaxTextureHeight = c.maxH;
+        NamedTexture* texture = Texture(c.label, c.width, c.height, TEXOPT_DEPTH32, 0xFF8040FF);
+        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        const DDSURFACEDESC2 desc = Desc(texture->surface);
+        EXPECT_EQ(desc.dwWidth, c.expectedW);
+        EXPECT_EQ(desc.dwHeight, c.expectedH);
+        // The scaled copy of a plain colour is that colour everywhere.
+        EXPECT_EQ(PixelAt(texture->surface, c.expectedW - 1, c.expectedH - 1) & 0xFFFFFF, 0xFF8040u);
+    }
+}
+
+TEST_F(TextureSurfaces, FormatsAndTheirPixels)
+{
+    FakeDevice fake(display_.device);
+
+    // No 32-bit format without alpha: the second pass takes 5-6-5.
+    fake.formats = {k4444, k8888, k565};
+    NamedTexture* narrow = Texture("narrow", 64, 32, TEXOPT_DEPTH32, 0xFF8040C0);
+    ASSERT_EQ(BuildTextureSurface(narrow, &fake), S_OK);
+    EXPECT_EQ(Desc(narrow->surface).ddpfPixelFormat.dwRGBBitCount, 16u);
+    EXPECT_EQ(PixelAt(narrow->surface, 5, 5), 0xFC08u);
+
+    // Alpha wanted: 8-8-8-8 with alpha in the top byte.
+    NamedTexture* alpha = Texture("alpha", 64, 32, TEXOPT_DEPTH32 | TEXOPT_ALPHA, 0xFF8040C0);
+    ASSERT_EQ(BuildTextureSurface(alpha, &fake), S_OK);
+    EXPECT_EQ(PixelAt(alpha->surface, 63, 31), 0xC0FF8040u);
+
+    // Only 4-4-4-4 offers alpha at 16 bits, and it is never used.
+    fake.formats = {k4444, k565};
+    NamedTexture* none = Texture("none", 8, 8, TEXOPT_DEPTH16 | TEXOPT_ALPHA, 0xFFFFFFFF);
+    EXPECT_EQ(BuildTextureSurface(none, &fake), E_FAIL);
+    EXPECT_EQ(none->surface, nullptr);
+}
+
+TEST_F(TextureSurfaces, LookupsByName)
+{
+    Texture("one", 4, 4, TEXOPT_DEPTH32, 0);
+    EXPECT_EQ(RestoreNamedTexture("missing", display_.device), DDERR_NOTFOUND);
+    EXPECT_EQ(GetNamedTextureSurface("missing"), nullptr);
+    EXPECT_EQ(RestoreNamedTextures(display_.device), S_OK);
+    EXPECT_NE(GetNamedTextureSurface("one"), nullptr);
+    EXPECT_EQ(BuildTextureSurface(FindNamedTexture("one"), nullptr), E_INVALIDARG);
+    EXPECT_EQ(GetNamedTextureSurface("one"), nullptr) << "the old surface is released first";
+}
