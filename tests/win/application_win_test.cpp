@@ -15,6 +15,7 @@
 
 #include "display/device_table_win.h"
 #include "framework/d3d_application_win.h"
+#include "framework/status_codes.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -352,4 +353,61 @@ TEST(Application, ChangeDeviceDialogCancelThenConfirm)
         Close(),
     });
     EXPECT_EQ(app.failure, "");
+}
+
+namespace {
+
+struct MessageBoxSeen {
+    std::string text;
+    HICON icon = nullptr;
+};
+
+// Waits on another thread for a message box with the caption, reads it and
+// presses OK.
+DWORD WINAPI AnswerMessageBox(void* context)
+{
+    auto* seen = static_cast<std::pair<const char*, MessageBoxSeen>*>(context);
+    for (int tries = 0; tries < 500; ++tries) {
+        if (HWND box = FindWindowA("#32770", seen->first)) {
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            seen->second.text = text;
+            // Wine's message box keeps its icon in control 1088.
+            seen->second.icon =
+                reinterpret_cast<HICON>(SendDlgItemMessageA(box, 1088, STM_GETICON, 0, 0));
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(10);
+    }
+    return 1;
+}
+
+MessageBoxSeen ShowAndRead(CD3DApplication& app, HRESULT code, int kind)
+{
+    std::pair<const char*, MessageBoxSeen> seen{app.windowTitle, {}};
+    HANDLE reader = CreateThread(nullptr, 0, AnswerMessageBox, &seen, 0, nullptr);
+    EXPECT_EQ(app.ShowFrameworkError(code, kind), IDOK);
+    WaitForSingleObject(reader, 10000);
+    CloseHandle(reader);
+    return seen.second;
+}
+
+}  // namespace
+
+TEST(FrameworkError, MessageBoxCarriesTextIconAndTitle)
+{
+    CD3DApplication app;
+    app.windowTitle = "Panorama - Error test";
+    const MessageBoxSeen fallback = ShowAndRead(app, FWERR_DEVICE_CREATE_FAILED, ERRKIND_FALLBACK);
+    EXPECT_EQ(fallback.text,
+              "Could not create the Direct3DDevice object."
+              "\nThe 3D hardware chipset may not support\nrendering in the current display mode."
+              "\n\nSwitching to software rasterizer.");
+    EXPECT_EQ(fallback.icon, LoadIconA(nullptr, IDI_WARNING));
+
+    const MessageBoxSeen fatal = ShowAndRead(app, E_FAIL, ERRKIND_FATAL);
+    EXPECT_EQ(fatal.text, "Generic application error.\n\nEnable debug output for detailed "
+                          "information.\n\nThis sample will now exit.");
+    EXPECT_EQ(fatal.icon, LoadIconA(nullptr, IDI_ERROR));
 }
