@@ -1,0 +1,179 @@
+#include "viewer/motion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool OppositeSigns(double a, double b)
+{
+    return (a < 0 && b > 0) || (a > 0 && b < 0);
+}
+
+void ShowCursor(InputState& input, int32_t dx, int32_t dy, bool active, uint32_t now,
+                bool screensaverMode, MotionPlatform& platform)
+{
+    const CursorAction action = SelectNavigationCursor(input, dx, dy, active, now, screensaverMode);
+    platform.ApplyCursor(action, input.currentCursor);
+}
+
+int32_t Truncate(double value)
+{
+    return static_cast<int32_t>(std::trunc(std::clamp(value, -2e9, 2e9)));
+}
+
+}  // namespace
+
+MotionState MotionFromSettings(const ViewerSettings& settings)
+{
+    MotionState motion;
+    motion.inertiaSeconds = settings.inertiaSeconds;
+    motion.dragFactor = settings.dragFactor;
+    motion.autoMotionEnabled = settings.autoMotionEnabled;
+    motion.autoPanRate = settings.autoPanRate;
+    motion.autoTiltRate = settings.autoTiltRate;
+    motion.autoZoomRate = settings.autoZoomRate;
+    motion.idleDelayMs = settings.idleDelayMs;
+    return motion;
+}
+
+FrameTiming MeasureFrame(MotionState& motion, uint32_t now, MotionPlatform& platform)
+{
+    uint32_t t = now;
+    uint32_t d;
+    if (t == motion.lastFrameMs) {
+        platform.SleepOneMillisecond();
+        d = 1;
+        t = t + 1;
+    } else {
+        d = t - motion.lastFrameMs;
+    }
+    if (motion.lastFrameMs == 0) {
+        d = 0;
+    }
+    motion.lastFrameMs = t;
+    motion.frameTimes[motion.frameTimeIndex] = d;
+    motion.frameTimeIndex = (motion.frameTimeIndex + 1) % 4;
+    uint64_t sum = 0;
+    uint32_t count = 0;
+    for (const uint32_t time : motion.frameTimes) {
+        if (time != 0) {
+            sum += time;
+            ++count;
+        }
+    }
+    const uint32_t average = count ? static_cast<uint32_t>(sum / count) : 0;
+    return FrameTiming{average ? average : 5, t};
+}
+
+void StepMotion(MotionState& motion, InputState& input, ViewState& view, const ViewLimits& limits,
+                uint32_t now, bool screensaverMode, MotionPlatform& platform)
+{
+    const FrameTiming timing = MeasureFrame(motion, now, platform);
+    const uint32_t t = timing.now;
+    const double avg = timing.averageMs;
+
+    if (input.dragging) {
+        input.keyTargetActive = false;
+    }
+    if (input.keyTargetActive && t - input.lastInteractionMs >= 700) {
+        input.keyTargetActive = false;
+    }
+
+    // Half the viewport width: the pointer offset that turns one field of view per second.
+    const double h = static_cast<double>(limits.viewportWidth / 2);
+    double vx = 0, vy = 0;
+    if (input.dragging || input.velocityX != 0 || input.velocityY != 0) {
+        double dx = 0, dy = 0;
+        if (input.dragging) {
+            dx = static_cast<double>(input.pointerX) - input.anchorX;
+            dy = static_cast<double>(input.pointerY) - input.anchorY;
+            input.lastPointerMoveMs = t;
+        } else {
+            input.lastInteractionMs = t;  // coasting counts as interaction
+        }
+        dx = std::clamp(dx, -h, h) * motion.dragFactor;
+        dy = std::clamp(dy, -h, h) * motion.dragFactor;
+        if (std::fabs(dx) <= 2) {
+            dx = 0;
+        }
+        if (std::fabs(dy) <= 2) {
+            dy = 0;
+        }
+        ShowCursor(input, Truncate(dx), Truncate(dy), input.dragging, t, screensaverMode, platform);
+        if (motion.inertiaSeconds == 0) {
+            vx = dx;
+            vy = dy;
+        } else {
+            const bool braking = dx == 0 && dy == 0;
+            const double goalX = braking ? -input.velocityX : dx;
+            const double goalY = braking ? -input.velocityY : dy;
+            const double s = std::min(avg, 1000.0);
+            vx = input.velocityX + (goalX - input.velocityX) / (motion.inertiaSeconds / 2) * s / 1000;
+            vy = input.velocityY + (goalY - input.velocityY) / (motion.inertiaSeconds / 2) * s / 1000;
+            if (braking) {
+                if (OppositeSigns(vx, input.velocityX)) {
+                    vx = 0;
+                }
+                if (OppositeSigns(vy, input.velocityY)) {
+                    vy = 0;
+                }
+            }
+        }
+        if (std::fabs(vx) < 0.5 && std::fabs(vy) < 0.5) {
+            vx = vy = 0;
+        }
+        if (input.dragging) {
+            input.velocityX = vx;
+            input.velocityY = vy;
+        } else {
+            if (input.velocityX != 0) {
+                input.velocityX = OppositeSigns(vx, input.velocityX) ? 0 : vx;
+            }
+            if (input.velocityY != 0) {
+                input.velocityY = OppositeSigns(vy, input.velocityY) ? 0 : vy;
+            }
+        }
+    }
+
+    if (!input.dragging && vx == 0 && vy == 0 && !input.keyTargetActive &&
+        (input.lastInteractionMs == kNever || t - input.lastInteractionMs >= motion.idleDelayMs) &&
+        motion.autoMotionEnabled != 0) {
+        input.autoActive = true;
+    }
+
+    if (input.dragging || ((vx != 0 || vy != 0) && !input.keyTargetActive && !input.autoActive)) {
+        SetView(limits, view.pan + vx / h * view.fov * avg / 1000,
+                view.tilt + vy / h * view.fov * avg / 1000, view.fov, view);
+    } else if (input.keyTargetActive) {
+        SetView(limits, input.targetPan, input.targetTilt, input.targetFov, view);
+        ShowCursor(input, Truncate(vx), Truncate(vy), false, t, screensaverMode, platform);
+    } else if (input.autoActive) {
+        const double s = avg / 1000;
+        double pan = view.pan + motion.autoPanRate * s;
+        const double tilt = view.tilt + motion.autoTiltRate * s;
+        if (motion.autoZoomRate == 0) {
+            motion.autoZoomRate = 1;
+        }
+        const double fov = view.fov * (s * (motion.autoZoomRate - 1) + 1);
+        if (pan < 0) {
+            pan += kTwoPi;
+        } else if (pan >= kTwoPi) {
+            pan -= kTwoPi;
+        }
+        SetView(limits, pan, tilt, fov, view);
+        if ((motion.autoPanRate < 0 && view.pan > pan) || (motion.autoPanRate > 0 && view.pan < pan)) {
+            motion.autoPanRate = -motion.autoPanRate;
+        }
+        if ((motion.autoTiltRate < 0 && view.tilt > tilt) ||
+            (motion.autoTiltRate > 0 && view.tilt < tilt)) {
+            motion.autoTiltRate = -motion.autoTiltRate;
+        }
+        if ((motion.autoZoomRate < 1 && view.fov > fov) || (motion.autoZoomRate > 1 && view.fov < fov)) {
+            motion.autoZoomRate = 1 / motion.autoZoomRate;
+        }
+        ShowCursor(input, Truncate(vx), Truncate(vy), false, t, screensaverMode, platform);
+    } else {
+        ShowCursor(input, 0, 0, false, t, screensaverMode, platform);
+    }
+}

@@ -1,0 +1,49 @@
+// The frame step: everything that moves the view, once per frame. Measures
+// the frame time on the viewer's own clock, turns the drag into a velocity
+// with optional inertia, applies key and wheel targets, starts automatic
+// motion after the idle delay and bounces it at the limits.
+#pragma once
+
+#include <cstdint>
+
+#include "package/pano_settings.h"
+#include "viewer/navigation.h"
+#include "viewer/view_limits.h"
+
+struct MotionState {
+    uint32_t lastFrameMs = 0;  // 0: no step yet
+    uint32_t frameTimes[4] = {};
+    int32_t frameTimeIndex = 0;
+    double inertiaSeconds = 0;
+    double dragFactor = 1;
+    int32_t autoMotionEnabled = 0;
+    double autoPanRate = 0;
+    double autoTiltRate = 0;
+    double autoZoomRate = 1;
+    double idleDelayMs = 0;
+};
+
+MotionState MotionFromSettings(const ViewerSettings& settings);
+
+// What the frame step needs from the platform.
+class MotionPlatform {
+public:
+    virtual void SleepOneMillisecond() = 0;
+    virtual void ApplyCursor(CursorAction action, int cursor) = 0;
+
+protected:
+    ~MotionPlatform() = default;
+};
+
+// Frame time bookkeeping of one step at now: returns the average of the
+// non-zero recent frame times (5 when there are none) and the step's time,
+// which is now + 1 when the previous step fell into the same millisecond.
+struct FrameTiming {
+    uint32_t averageMs;
+    uint32_t now;
+};
+FrameTiming MeasureFrame(MotionState& motion, uint32_t now, MotionPlatform& platform);
+
+// One frame step; view is stored through SetView with limits.
+void StepMotion(MotionState& motion, InputState& input, ViewState& view, const ViewLimits& limits,
+                uint32_t now, bool screensaverMode, MotionPlatform& platform);

@@ -1,0 +1,241 @@
+#include "viewer/motion.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sample_scene.h"
+
+namespace {
+
+class RecordingPlatform : public MotionPlatform {
+public:
+    void SleepOneMillisecond() override { ++sleeps; }
+    void ApplyCursor(CursorAction action, int cursor) override
+    {
+        lastAction = action;
+        lastCursor = cursor;
+    }
+    int sleeps = 0;
+    CursorAction lastAction = CursorAction::Leave;
+    int lastCursor = -2;
+};
+
+// Frame times that average to avgMs on the next step at now.
+void SteadyFrames(MotionState& motion, uint32_t avgMs, uint32_t now)
+{
+    motion.lastFrameMs = now - avgMs;
+    for (uint32_t& time : motion.frameTimes) {
+        time = avgMs;
+    }
+}
+
+class Motion : public ::testing::Test {
+protected:
+    void UseSphere() { BuildScene(scene_, FullSphereSettings(), 4096, 2048); }
+    void UseSample() { BuildScene(scene_, SampleCylinderSettings(), 2605, 635); }
+
+    void Step(uint32_t now, uint32_t width = 800, uint32_t height = 600)
+    {
+        StepMotion(motion_, input_, scene_.view, scene_.Limits(width, height), now, false, platform_);
+    }
+
+    Scene scene_;
+    MotionState motion_;
+    InputState input_;
+    RecordingPlatform platform_;
+};
+
+}  // namespace
+
+TEST_F(Motion, FirstFrameAdvancesAutomaticMotionByFiveMilliseconds)
+{
+    UseSphere();
+    PanoSettings s = FullSphereSettings();
+    s.autoMotion = 1;
+    s.autoPanSpeed = 2.0;
+    s.autoZoomFactor = 0;
+    motion_ = MotionFromSettings(ConvertSettings(s));
+    scene_.view = ViewState{1.0, 0.0, DegreesToRadians(75)};
+    Step(123456);
+    EXPECT_TRUE(input_.autoActive);
+    EXPECT_DOUBLE_EQ(scene_.view.pan, 1.0 + 0.034906586011250816 * 0.005);
+    EXPECT_EQ(motion_.autoZoomRate, 1.0) << "a zoom factor of 0 counts as 1";
+    EXPECT_EQ(platform_.lastAction, CursorAction::Hide);
+}
+
+TEST_F(Motion, FrameTimes)
+{
+    // Two steps in the same millisecond: the second sleeps and counts 1 ms.
+    MotionState m;
+    EXPECT_EQ(MeasureFrame(m, 5000, platform_).averageMs, 5u);
+    const FrameTiming same = MeasureFrame(m, 5000, platform_);
+    EXPECT_EQ(platform_.sleeps, 1);
+    EXPECT_EQ(same.now, 5001u);
+    EXPECT_EQ(same.averageMs, 1u);
+
+    MotionState slow;
+    slow.lastFrameMs = 1000;
+    slow.frameTimes[1] = slow.frameTimes[2] = slow.frameTimes[3] = 3000;
+    EXPECT_EQ(MeasureFrame(slow, 1010, platform_).averageMs, 2252u);
+
+    // The clock wraps: differences are unsigned.
+    MotionState wrapping;
+    wrapping.lastFrameMs = 0xFFFFFFF0u;
+    EXPECT_EQ(MeasureFrame(wrapping, 0x10, platform_).averageMs, 0x20u);
+}
+
+TEST_F(Motion, LongFramesMoveAutomaticMotionUnlimited)
+{
+    UseSphere();
+    motion_.autoMotionEnabled = 1;
+    motion_.autoPanRate = 0.01;
+    motion_.lastFrameMs = 1000;
+    motion_.frameTimes[1] = motion_.frameTimes[2] = motion_.frameTimes[3] = 3000;
+    scene_.view = ViewState{1.0, 0.0, 1.0};
+    Step(1010);
+    EXPECT_DOUBLE_EQ(scene_.view.pan, 1.0 + 0.01 * 2.252);
+}
+
+TEST_F(Motion, DragIsRateControl)
+{
+    UseSphere();
+    scene_.view = ViewState{1.0, 0.2, 0.8};
+    OnLeftButtonDown(input_, 400, 300, 990, false);
+    OnMouseMove(input_, 500, 350, true, 995, false);
+    SteadyFrames(motion_, 10, 1000);
+    Step(1000);
+    EXPECT_DOUBLE_EQ(scene_.view.pan, 1.0 + 100.0 / 400 * 0.8 * 0.01);
+    EXPECT_DOUBLE_EQ(scene_.view.tilt, 0.2 + 50.0 / 400 * 0.8 * 0.01);
+    EXPECT_EQ(platform_.lastCursor, CURSOR_RIGHTDOWN);
+    EXPECT_EQ(input_.lastPointerMoveMs, 1000u) << "the cursor stays during a drag";
+}
+
+TEST_F(Motion, DeadZoneAndClamp)
+{
+    struct Case {
+        const char* label;
+        int dx, dy;
+        uint32_t width, height;
+        double panGrowth, tiltGrowth;
+        int cursor;
+    };
+    const Case cases[] = {
+        {"(2, 2) does nothing", 2, 2, 800, 600, 0, 0, CURSOR_NAVISIZE},
+        {"(3, 1) moves only the pan", 3, 1, 800, 600, 3.0 / 400 * 0.01, 0, CURSOR_RIGHT},
+        {"(0, 300) in 800 x 400 is not clamped", 0, 300, 800, 400, 0, 300.0 / 400 * 0.01, CURSOR_DOWN},
+        {"(0, 500) is clamped to half the width", 0, 500, 800, 400, 0, 400.0 / 400 * 0.01, CURSOR_DOWN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        UseSphere();
+        motion_ = MotionState{};
+        input_ = InputState{};
+        scene_.view = ViewState{1.0, 0.0, 1.0};
+        OnLeftButtonDown(input_, 100, 100, 990, false);
+        OnMouseMove(input_, 100 + c.dx, 100 + c.dy, true, 995, false);
+        SteadyFrames(motion_, 10, 1000);
+        Step(1000, c.width, c.height);
+        EXPECT_DOUBLE_EQ(scene_.view.pan, 1.0 + c.panGrowth);
+        EXPECT_DOUBLE_EQ(scene_.view.tilt, c.tiltGrowth);
+        EXPECT_EQ(platform_.lastCursor, c.cursor);
+    }
+}
+
+TEST_F(Motion, InertiaApproachesAndBrakes)
+{
+    UseSphere();
+    motion_.inertiaSeconds = 0.5;
+    OnLeftButtonDown(input_, 100, 100, 990, false);
+    OnMouseMove(input_, 200, 100, true, 995, false);
+    SteadyFrames(motion_, 10, 1000);
+    Step(1000);
+    EXPECT_DOUBLE_EQ(input_.velocityX, 4.0);
+
+    input_ = InputState{};
+    input_.velocityX = 50;
+    input_.lastPointerMoveMs = 1000;
+    SteadyFrames(motion_, 10, 2000);
+    Step(2000);
+    EXPECT_DOUBLE_EQ(input_.velocityX, 46.0);
+    EXPECT_EQ(input_.lastInteractionMs, 2000u) << "coasting counts as interaction";
+
+    // Without inertia the view stops on the first frame after release.
+    motion_.inertiaSeconds = 0;
+    input_.velocityX = 50;
+    SteadyFrames(motion_, 10, 3000);
+    Step(3000);
+    EXPECT_EQ(input_.velocityX, 0.0);
+}
+
+TEST_F(Motion, AutomaticPanBouncesAtTheRightLimit)
+{
+    UseSample();
+    motion_.autoMotionEnabled = 1;
+    motion_.autoPanRate = DegreesToRadians(2);
+    ViewState atLimit{};
+    SetView(scene_.Limits(), DegreesToRadians(60), 0, DegreesToRadians(10), atLimit);
+    scene_.view = atLimit;
+    SteadyFrames(motion_, 20, 5000);
+    Step(5000);
+    EXPECT_LE(scene_.view.pan, atLimit.pan + 1e-12);
+    EXPECT_LT(motion_.autoPanRate, 0) << "the view turns back";
+    Step(5020);
+    EXPECT_LT(scene_.view.pan, atLimit.pan);
+}
+
+TEST_F(Motion, ZoomFactorTurnsAtTheLargestFieldOfView)
+{
+    UseSphere();
+    motion_.autoMotionEnabled = 1;
+    motion_.autoZoomRate = 2;
+    scene_.view = ViewState{1.0, 0.0, scene_.extent.fovMax};
+    SteadyFrames(motion_, 20, 5000);
+    Step(5000);
+    EXPECT_EQ(motion_.autoZoomRate, 0.5);
+}
+
+TEST_F(Motion, KeyTargetHoldsFor700Milliseconds)
+{
+    UseSphere();
+    motion_.autoMotionEnabled = 1;
+    motion_.autoPanRate = 0.1;
+    motion_.idleDelayMs = 5000;
+    scene_.view = ViewState{1.0, 0.0, 1.0};
+    input_.autoActive = true;
+    OnMouseWheel(input_, scene_.view, 120, 1000);
+    SteadyFrames(motion_, 10, 1010);
+    Step(1010);
+    EXPECT_DOUBLE_EQ(scene_.view.fov, 1.0 / 1.06);
+    EXPECT_TRUE(input_.keyTargetActive);
+    SteadyFrames(motion_, 10, 1700);
+    Step(1700);
+    EXPECT_FALSE(input_.keyTargetActive) << "expired after 700 ms";
+    // The wheel left automatic motion on: it continues from the new view.
+    EXPECT_TRUE(input_.autoActive);
+    EXPECT_DOUBLE_EQ(scene_.view.pan, 1.0 + 0.1 * 0.01);
+}
+
+TEST_F(Motion, IdleDelayStartsAutomaticMotion)
+{
+    UseSphere();
+    motion_.autoMotionEnabled = 1;
+    motion_.idleDelayMs = 5000;
+    input_.lastInteractionMs = 10000;
+    SteadyFrames(motion_, 10, 14999);
+    Step(14999);
+    EXPECT_FALSE(input_.autoActive);
+    Step(15000);
+    EXPECT_TRUE(input_.autoActive);
+}
+
+TEST_F(Motion, AutomaticPanReachingTwoPiIsRequestedAsZero)
+{
+    UseSphere();
+    motion_.autoMotionEnabled = 1;
+    motion_.autoPanRate = 1.0;
+    scene_.view = ViewState{kTwoPi - 0.01, 0.0, 1.0};
+    SteadyFrames(motion_, 10, 1000);
+    Step(1000);
+    EXPECT_NEAR(scene_.view.pan, 0.0, 1e-12);
+}
