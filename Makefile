@@ -11,9 +11,13 @@ FUZZ_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps host asan win fuzz-build fuzz bench test test-host test-asan test-win test-fuzz clean
+.PHONY: all deps demo host asan win fuzz-build fuzz bench test test-host test-asan test-win test-fuzz clean
 
 all: host win
+
+# The viewer on the built-in sample: on your display, or as a screenshot.
+demo: host win
+	tools/demo $(BUILD)
 
 deps:
 	@tools/install-deps

@@ -38,14 +38,34 @@ add_library(pano_shell STATIC
   src/framework/d3d_application_win.cpp
   src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp
+  src/viewer/pano_player_win.cpp
 )
 target_link_libraries(pano_shell PUBLIC pano_core ddraw dxguid winmm gdi32 user32)
 pano_warnings(pano_shell)
 
+# The icon and cursors, drawn by a host program of ours at build time.
+set(PANO_RESOURCE_DIR ${CMAKE_BINARY_DIR}/generated-resources)
+set(PANO_RESOURCE_FILES program.ico crleft.cur crright.cur crup.cur crdown.cur crleftup.cur
+    crrightup.cur crleftdown.cur crrightdown.cur navisize.cur)
+list(TRANSFORM PANO_RESOURCE_FILES PREPEND ${PANO_RESOURCE_DIR}/ OUTPUT_VARIABLE pano_resource_paths)
+add_custom_command(
+  OUTPUT ${pano_resource_paths}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PANO_RESOURCE_DIR}
+  COMMAND c++ -std=c++20 -O2 ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp -o ${PANO_RESOURCE_DIR}/resgen
+  COMMAND ${PANO_RESOURCE_DIR}/resgen ${PANO_RESOURCE_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp
+  VERBATIM)
+add_custom_target(pano_resources DEPENDS ${pano_resource_paths})
+set_source_files_properties(src/resources/viewer.rc PROPERTIES OBJECT_DEPENDS "${pano_resource_paths}")
+
 add_executable(panoview WIN32
   src/package/entry_win.cpp
   src/package/payload_anchor_value.cpp
+  src/resources/framework.rc
+  src/resources/viewer.rc
 )
+target_include_directories(panoview PRIVATE ${PANO_RESOURCE_DIR})
+add_dependencies(panoview pano_resources)
 target_link_libraries(panoview PRIVATE pano_shell)
 pano_warnings(panoview)
 pano_stamp_payload_offset(panoview)

@@ -1,13 +1,63 @@
-// The program's entry: reads the payload of its own executable into the
-// start-up state.
+// The program's entry: reads the payload of its own executable, decides
+// between viewer and screensaver, answers the screensaver switches and runs
+// the viewer.
 #include <windows.h>
+
+#include <memory>
+#include <new>
 
 #include "package/module_path_win.h"
 #include "package/payload.h"
 #include "package/payload_anchor.h"
 #include "package/startup_state.h"
+#include "resources/resource_ids.h"
+#include "viewer/pano_player_win.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+namespace {
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, 1);
+    }
+    return FALSE;
+}
+
+void ShowAboutBox(HINSTANCE instance)
+{
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(DLG_ABOUT), nullptr, AboutDialogProc, 0);
+}
+
+enum class Launch { Run, About, Nothing };
+
+// Only the first two characters of the command line count, in either case.
+Launch DecideLaunch(const char* commandLine)
+{
+    char modeSwitch[4] = {};
+    for (int i = 0; i < 2 && commandLine[i]; ++i) {
+        modeSwitch[i] = commandLine[i];
+    }
+    if (lstrcmpiA(modeSwitch, "/c") == 0 || commandLine[0] == '\0') {
+        return Launch::About;
+    }
+    return lstrcmpiA(modeSwitch, "/s") == 0 ? Launch::Run : Launch::Nothing;
+}
+
+int RunViewer(HINSTANCE instance, char* commandLine)
+{
+    std::unique_ptr<CPanoPlayer> viewer(new (std::nothrow) CPanoPlayer);
+    if (!viewer || FAILED(viewer->Startup(instance, commandLine))) {
+        return 0;  // the framework has reported the failure
+    }
+    return viewer->MainLoop();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     StartupState& state = startupState;
     state.instanceHandle = instance;
@@ -26,9 +76,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     state.screensaverMode = state.settings->screensaver != 0;
     state.fullscreenAtStart = state.settings->startFullscreen;
+    if (state.screensaverMode) {
+        // The mutex stays open until the process ends: its name marks a
+        // running screensaver.
+        SetLastError(0);
+        CreateMutexA(nullptr, FALSE, "Zyllora Screensaver");
+        if (GetLastError() != 0) {
+            return 0;
+        }
+    }
     state.imageOffset = FindPanoImage(path, payloadOffset);
     lstrcpynA(state.modulePath, path, sizeof state.modulePath);
 
+    int exitCode = 0;
+    const Launch launch = state.screensaverMode ? DecideLaunch(commandLine) : Launch::Run;
+    if (launch == Launch::About) {
+        ShowAboutBox(instance);
+    } else if (launch == Launch::Run) {
+        exitCode = RunViewer(instance, commandLine);
+    }
     state.settings.reset();
-    return 0;
+    return exitCode;
 }

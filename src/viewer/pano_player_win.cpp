@@ -1,0 +1,312 @@
+#include "viewer/pano_player_win.h"
+
+#include <sys/timeb.h>
+
+#include "display/texture_surface_win.h"
+#include "math/d3d_math.h"
+#include "package/startup_state.h"
+#include "resources/resource_ids.h"
+#include "viewer/camera.h"
+
+namespace {
+
+// The window title: "Panorama", or "Panorama - " and the panorama's title.
+char windowTitleBuffer[kWindowTitleCapacity];
+
+HRESULT AcceptEveryDevice(DDCAPS*, D3DDEVICEDESC7*) { return S_OK; }
+
+COLORREF GdiColour(uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+struct ScreenFacts {
+    int planes, bits, width, height;
+};
+
+ScreenFacts ReadScreen()
+{
+    HDC screen = GetDC(nullptr);
+    const ScreenFacts facts{GetDeviceCaps(screen, PLANES), GetDeviceCaps(screen, BITSPIXEL),
+                            GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    ReleaseDC(nullptr, screen);
+    return facts;
+}
+
+// Copies the last mode equal to the desktop's size and depth into the
+// device's chosen mode; leaves the choice alone when none matches.
+void ChooseDesktopMode(DeviceEntry* device)
+{
+    const ScreenFacts screen = ReadScreen();
+    for (DWORD i = 0; i < device->modeTotal; ++i) {
+        const ModeKey key = ModeKeyOf(device->modeList[i]);
+        if (static_cast<int>(key.width) == screen.width &&
+            static_cast<int>(key.height) == screen.height &&
+            static_cast<int>(key.bits) == screen.planes * screen.bits) {
+            device->chosenMode = device->modeList[i];
+            device->modeIndex = i;
+        }
+    }
+}
+
+void SetStageState(IDirect3DDevice7* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    device->SetTextureStageState(stage, type, value);
+}
+
+}  // namespace
+
+uint32_t NowMs()
+{
+    __timeb64 now;
+    _ftime64(&now);
+    return static_cast<uint32_t>(now.time * 1000 + now.millitm);
+}
+
+CPanoPlayer::CPanoPlayer()
+{
+    const PanoSettings& settings = *startupState.settings;
+    BuildWindowTitle(settings, windowTitleBuffer);
+    windowTitle = windowTitleBuffer;
+    confirmDevice = AcceptEveryDevice;
+
+    LOGFONTA font = {};
+    font.lfHeight = -12;
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_DEVICE_PRECIS;
+    lstrcpyA(font.lfFaceName, "Tahoma");
+    titleFont = CreateFontIndirectA(&font);
+
+    const ViewerSettings converted = ConvertSettings(settings);
+    textColor = converted.textColor;
+    shadowColor = converted.shadowColor;
+    view = converted.view;
+    extent = converted.extent;
+    motion = MotionFromSettings(converted);
+    MatIdentity(projection_);
+}
+
+ViewLimits CPanoPlayer::Limits() const
+{
+    D3DVIEWPORT7 viewport = {};
+    if (renderDevice) {
+        renderDevice->GetViewport(&viewport);
+    }
+    return ViewLimits{extent, mesh, image.tileRows, image.tileColumns, viewport.dwWidth,
+                      viewport.dwHeight};
+}
+
+HRESULT CPanoPlayer::PrepareScene()
+{
+    ChooseDesktopMode(selectedDevice);
+    selectedDevice->inWindow =
+        startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
+    if (!LoadPanorama(image, startupState.modulePath, startupState.imageOffset)) {
+        return E_FAIL;
+    }
+    return BuildPanoramaMesh(mesh, extent, image);
+}
+
+HRESULT CPanoPlayer::AcquireDeviceResources()
+{
+    RestoreNamedTextures(renderDevice);
+    for (DWORD stage = 0; stage < 3; ++stage) {
+        SetStageState(renderDevice, stage, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
+        SetStageState(renderDevice, stage, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+        SetStageState(renderDevice, stage, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    }
+    SetCamera();
+    SetView(Limits(), view.pan, view.tilt, view.fov, view);
+    return S_OK;
+}
+
+HRESULT CPanoPlayer::ReleaseDeviceResources()
+{
+    ReleaseNamedTextureSurfaces();
+    return S_OK;
+}
+
+void CPanoPlayer::SetCamera()
+{
+    const ViewLimits limits = Limits();
+    ProjectionMatrix(projection_, view.fov, limits.viewportWidth, limits.viewportHeight);
+    renderDevice->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection_);
+    D3DMATRIX turn;
+    ViewMatrix(turn, view.pan, view.tilt);
+    renderDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &turn);
+}
+
+HRESULT CPanoPlayer::DrawScene()
+{
+    renderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    if (FAILED(renderDevice->BeginScene())) {
+        return S_OK;
+    }
+    renderDevice->SetRenderState(D3DRENDERSTATE_WRAP0,
+                                 image.tileColumns <= 1 ? 0 : D3DWRAP_U | D3DWRAP_V);
+    SetStageState(renderDevice, 0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    SetStageState(renderDevice, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    SetStageState(renderDevice, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    SetStageState(renderDevice, 0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    SetStageState(renderDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    SetStageState(renderDevice, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    SetStageState(renderDevice, 0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP);
+    for (uint32_t k = 0; k < image.tileCount; ++k) {
+        char name[13];
+        TileTextureName(static_cast<int>(k), name);
+        renderDevice->SetTexture(0, GetNamedTextureSurface(name));
+        // Stage 0 reads the vertices' second coordinate pair.
+        SetStageState(renderDevice, 0, D3DTSS_TEXCOORDINDEX, 1);
+        SetStageState(renderDevice, 0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        SetStageState(renderDevice, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        SetStageState(renderDevice, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        SetStageState(renderDevice, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        SetStageState(renderDevice, 2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        renderDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, kPanoVertexFormat, mesh.tileVertices[k].get(),
+                                    mesh.tileVertexCount[k], 0);
+    }
+    renderDevice->EndScene();
+    const PanoSettings& settings = *startupState.settings;
+    if (TitleLength(settings) > 0) {
+        char title[sizeof settings.title + 1] = {};
+        lstrcpynA(title, settings.title, static_cast<int>(TitleLength(settings)) + 1);
+        // A one-pixel outline, then the text, 4 pixels from the corner.
+        DrawTitleText(4, 3, title, shadowColor);
+        DrawTitleText(4, 5, title, shadowColor);
+        DrawTitleText(3, 4, title, shadowColor);
+        DrawTitleText(5, 4, title, shadowColor);
+        DrawTitleText(4, 4, title, textColor);
+    }
+    return S_OK;
+}
+
+void CPanoPlayer::DrawTitleText(int x, int y, const char* text, uint32_t colour)
+{
+    HDC context = nullptr;
+    if (FAILED(renderTarget->GetDC(&context))) {
+        return;
+    }
+    HGDIOBJ previous = SelectObject(context, titleFont);
+    SetTextColor(context, GdiColour(colour));
+    SetBkMode(context, TRANSPARENT);
+    ExtTextOutA(context, x, y, 0, nullptr, text, lstrlenA(text), nullptr);
+    SelectObject(context, previous);
+    renderTarget->ReleaseDC(context);
+}
+
+HRESULT CPanoPlayer::ShutdownScene()
+{
+    for (auto& vertices : mesh.tileVertices) {
+        vertices.reset();
+    }
+    DeleteObject(titleFont);
+    titleFont = nullptr;
+    return S_OK;
+}
+
+HRESULT CPanoPlayer::AdvanceScene(float)
+{
+    StepMotion();
+    SetCamera();
+    return S_OK;
+}
+
+void CPanoPlayer::StepMotion()
+{
+    ::StepMotion(motion, input, view, Limits(), NowMs(), startupState.screensaverMode, *this);
+}
+
+void CPanoPlayer::SleepOneMillisecond()
+{
+    Sleep(1);
+}
+
+void CPanoPlayer::ApplyCursor(CursorAction action, int)
+{
+    if (action == CursorAction::Show) {
+        ShowCurrentCursor();
+    } else if (action == CursorAction::Hide) {
+        SetCursor(nullptr);
+    }
+}
+
+void CPanoPlayer::ShowCurrentCursor()
+{
+    SetCursor(input.currentCursor >= 0 ? startupState.cursors[input.currentCursor] : nullptr);
+}
+
+void CPanoPlayer::SelectNavigationCursor(int32_t dx, int32_t dy, bool active)
+{
+    ApplyCursor(::SelectNavigationCursor(input, dx, dy, active, NowMs(), startupState.screensaverMode),
+                input.currentCursor);
+}
+
+void CPanoPlayer::ApplyInputAction(HWND hwnd, InputAction action)
+{
+    if (action == InputAction::Close) {
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    } else if (action == InputAction::LeaveFullscreen) {
+        SendMessageA(hwnd, WM_COMMAND, CMD_TOGGLE_FULLSCREEN, 0);
+        ShowWindow(hwnd, SW_RESTORE);
+    }
+}
+
+LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int32_t x = static_cast<short>(LOWORD(lParam));
+    const int32_t y = static_cast<short>(HIWORD(lParam));
+    const bool screensaver = startupState.screensaverMode;
+    const bool inWindow = selectedDevice && selectedDevice->inWindow;
+    switch (message) {
+    case WM_CREATE: {
+        const PanoSettings& s = *startupState.settings;
+        const WindowPlacement place = CentreWindow(GetSystemMetrics(SM_CXSCREEN),
+                                                   GetSystemMetrics(SM_CYSCREEN), s.windowWidth,
+                                                   s.windowHeight);
+        SetWindowPos(hwnd, nullptr, place.left, place.top, s.windowWidth, s.windowHeight,
+                     SWP_SHOWWINDOW);
+        break;
+    }
+    case WM_SIZE:
+        if (wParam == SIZE_MAXIMIZED && selectedDevice) {
+            ChooseDesktopMode(selectedDevice);
+            SendMessageA(hwnd, WM_COMMAND, CMD_TOGGLE_FULLSCREEN, 0);
+        }
+        break;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(input, view, static_cast<short>(HIWORD(wParam)), NowMs());
+        break;
+    case WM_RBUTTONUP:
+        ApplyInputAction(hwnd, OnRightButtonUp(screensaver, inWindow));
+        break;
+    case WM_MOUSEMOVE:
+        ShowCurrentCursor();
+        OnMouseMove(input, x, y, (wParam & MK_LBUTTON) != 0, NowMs(), screensaver);
+        break;
+    case WM_LBUTTONDOWN:
+        SetFocus(hwnd);
+        SetCapture(hwnd);
+        if (OnLeftButtonDown(input, x, y, NowMs(), screensaver) == InputAction::Close) {
+            SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        } else {
+            ShowCurrentCursor();
+        }
+        break;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        OnLeftButtonUp(input, NowMs());
+        ShowCurrentCursor();
+        break;
+    case WM_KEYDOWN:
+        ApplyInputAction(hwnd, OnKeyDown(input, view, static_cast<uint32_t>(wParam),
+                                         (lParam & (1 << 30)) != 0, NowMs(), screensaver, inWindow));
+        break;
+    case WM_KEYUP:
+        ApplyInputAction(hwnd, OnKeyUp(input, static_cast<uint32_t>(wParam), screensaver));
+        break;
+    default:
+        break;
+    }
+    return CD3DApplication::HandleMessage(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,52 @@
+// CPanoPlayer: the panorama viewer. It loads the image and builds the mesh
+// once, makes its device resources for every device, draws the tiles and
+// the outlined title, and turns input into motion through the portable core.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/d3d_application_win.h"
+#include "viewer/motion.h"
+#include "viewer/panorama_image.h"
+#include "viewer/panorama_mesh.h"
+#include "viewer/view_limits.h"
+
+// The viewer's clock: wall-clock milliseconds, wrapping at 2^32.
+uint32_t NowMs();
+
+class CPanoPlayer : public CD3DApplication, private MotionPlatform {
+public:
+    CPanoPlayer();
+
+    HRESULT PrepareScene() override;
+    HRESULT AcquireDeviceResources() override;
+    HRESULT ReleaseDeviceResources() override;
+    HRESULT DrawScene() override;
+    HRESULT AdvanceScene(float seconds) override;
+    HRESULT ShutdownScene() override;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    void SelectNavigationCursor(int32_t dx, int32_t dy, bool active);
+    void StepMotion();
+    void SetCamera();
+    void DrawTitleText(int x, int y, const char* text, uint32_t colour);
+
+    PanoramaImage image;
+    PanoramaMesh mesh;
+    PanoExtent extent{};
+    ViewState view{};
+    InputState input;
+    MotionState motion;
+    HFONT titleFont = nullptr;
+    uint32_t textColor = 0;
+    uint32_t shadowColor = 0;
+
+private:
+    void SleepOneMillisecond() override;
+    void ApplyCursor(CursorAction action, int cursor) override;
+    ViewLimits Limits() const;
+    void ApplyInputAction(HWND window, InputAction action);
+    void ShowCurrentCursor();
+
+    D3DMATRIX projection_;  // the last projection the device accepted
+};
