@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps demo host asan win fuzz-build fuzz bench test test-host test-asan test-win test-fuzz clean
+.PHONY: all deps demo host asan win fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz clean
 
 all: host win
 
@@ -67,7 +67,11 @@ test-asan: asan
 test-win: win
 	tools/wine-session $(WIN)/wineprefix ctest --test-dir $(WIN) --output-on-failure
 
-test: test-host test-asan test-win test-fuzz
+# Packed viewers run as a user would, on the Windows tree's Wine prefix.
+test-e2e: host win
+	tools/wine-session $(WIN)/wineprefix tests/e2e/run $(BUILD)
+
+test: test-host test-asan test-win test-e2e test-fuzz
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,106 @@
+# Helpers of the end-to-end tests: packed viewers run under Wine on the
+# session's Xvfb display, driven with xdotool, looked at with ImageMagick.
+
+passed=0
+failed=0
+failures=()
+current=""
+
+test_case() {
+  current=$1
+  echo "--- $current"
+}
+
+pass() {
+  passed=$((passed + 1))
+}
+
+fail() {
+  failed=$((failed + 1))
+  failures+=("$current: $*")
+  echo "FAIL $current: $*" >&2
+}
+
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass; else fail "$what"; fi
+}
+
+# Starts a Windows program in the background; its pid goes to $app_pid.
+start_program() {
+  wine "$@" >/dev/null 2>&1 &
+  app_pid=$!
+}
+
+# Waits for a program started here to end and sets exit_code to its exit
+# code, or to "timeout" after $2 seconds. (Not in a subshell: only this
+# shell can wait for its children.)
+wait_exit() {
+  local pid=$1 seconds=${2:-10}
+  exit_code=timeout
+  for _ in $(seq $((seconds * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      exit_code=$?
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+# The X window of a Wine window with this exact title, within $2 seconds.
+find_window() {
+  local title=$1 seconds=${2:-15}
+  for _ in $(seq $((seconds * 5))); do
+    local id
+    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# Geometry of an X window as "x y width height".
+window_geometry() {
+  xdotool getwindowgeometry --shell "$1" | awk -F= '
+    /^X=/ {x=$2} /^Y=/ {y=$2} /^WIDTH=/ {w=$2} /^HEIGHT=/ {h=$2}
+    END {print x, y, w, h}'
+}
+
+screenshot() {
+  import -window root "$1"
+}
+
+# "r g b" of a pixel of a picture.
+pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# Is the pixel within tolerance of r g b?
+pixel_near() {  # picture x y r g b tolerance
+  local got
+  read -r -a got <<<"$(pixel "$1" "$2" "$3")"
+  local dr=$((got[0] - $4)) dg=$((got[1] - $5)) db=$((got[2] - $6))
+  [ ${dr#-} -le "$7" ] && [ ${dg#-} -le "$7" ] && [ ${db#-} -le "$7" ]
+}
+
+# The x of the first white pixel of a row between x0 and x1, or -1.
+first_white_x() {  # picture y x0 x1
+  convert "$1" -crop "$(($4 - $3))x1+$3+$2" +repage -depth 8 txt:- |
+    awk -v x0="$3" -F'[,: ]+' '/^[0-9]/ && $0 ~ /#F[A-F0-9]F[A-F0-9]F[A-F0-9]/ {print $1 + x0; found=1; exit} END {if (!found) print -1}'
+}
+
+exit_code_is() {
+  [ "$exit_code" = "$1" ]
+}
+
+summary() {
+  echo
+  for f in "${failures[@]}"; do echo "FAILED: $f"; done
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
