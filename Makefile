@@ -71,7 +71,7 @@ test-win: win
 test-e2e: host win
 	tools/wine-session $(WIN)/wineprefix tests/e2e/run $(BUILD)
 
-test: test-host test-asan test-win test-e2e test-fuzz
+test: test-host test-asan test-win test-fuzz test-e2e
 
 clean:
 	rm -rf $(BUILD)

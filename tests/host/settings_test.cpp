@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "sample_scene.h"
+
 namespace {
 
 PanoSettings WithTitle(const char* title)
@@ -37,16 +39,7 @@ TEST(PanoSettings, ConvertsDegreesWithSinglePrecisionPi)
 
 TEST(PanoSettings, ConvertsTheSampleRecord)
 {
-    PanoSettings s{};
-    s.panMin = 0;
-    s.panMax = 60.21178439798647;
-    s.tiltMin = -7.298931280803325;
-    s.tiltMax = 7.298931280803325;
-    s.fovMin = 5;
-    s.fovMax = 165;
-    s.initialPan = 30.105892198993235;
-    s.initialFov = 21.896793842409977;
-    s.spherical = 0;
+    PanoSettings s = SampleCylinderSettings();
     s.panWraps = 7;  // any non-zero value is true
     s.inertiaTime = 0.5;
     s.dragSpeed = 1.0;

@@ -5,29 +5,7 @@
 #include <vector>
 
 #include "display/named_texture.h"
-
-namespace {
-
-DDPIXELFORMAT Format(uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a, uint32_t flags = 0)
-{
-    DDPIXELFORMAT f{};
-    f.dwSize = 32;
-    f.dwFlags = flags | (a ? kPixelFormatAlphaPixels : 0);
-    f.dwRGBBitCount = bits;
-    f.dwRBitMask = r;
-    f.dwGBitMask = g;
-    f.dwBBitMask = b;
-    f.dwRGBAlphaBitMask = a;
-    return f;
-}
-
-const DDPIXELFORMAT k565 = Format(16, 0xF800, 0x07E0, 0x001F, 0);
-const DDPIXELFORMAT k8888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
-const DDPIXELFORMAT kX888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0);
-const DDPIXELFORMAT k4444 = Format(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
-const DDPIXELFORMAT k1555 = Format(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
-
-}  // namespace
+#include "pixel_formats.h"
 
 TEST(TextureRules, SizesTheDeviceAccepts)
 {
@@ -73,11 +51,11 @@ TEST(TextureRules, FormatMatch)
     DDPIXELFORMAT fourCC = kX888;
     fourCC.dwFourCC = 0x31545844;
     EXPECT_FALSE(TextureFormatFits(fourCC, 32, 0));
-    const DDPIXELFORMAT luminance = Format(16, 0xFF, 0, 0, 0, 0x20000);
+    const DDPIXELFORMAT luminance = RgbFormat(16, 0xFF, 0, 0, 0, 0x20000);
     EXPECT_FALSE(TextureFormatFits(luminance, 16, 0));
-    const DDPIXELFORMAT bump = Format(16, 0xFF, 0xFF00, 0, 0, 0x80000);
+    const DDPIXELFORMAT bump = RgbFormat(16, 0xFF, 0xFF00, 0, 0, 0x80000);
     EXPECT_FALSE(TextureFormatFits(bump, 16, 0));
-    EXPECT_FALSE(TextureFormatFits(Format(8, 0xE0, 0x1C, 0x3, 0), 8, 0));
+    EXPECT_FALSE(TextureFormatFits(RgbFormat(8, 0xE0, 0x1C, 0x3, 0), 8, 0));
 }
 
 TEST(TextureRules, ExamplePixelConversions)
@@ -90,7 +68,7 @@ TEST(TextureRules, ExamplePixelConversions)
 
 TEST(TextureRules, WideMasksAreWidenedNotShiftedNegatively)
 {
-    const DDPIXELFORMAT tenBits = Format(32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000);
+    const DDPIXELFORMAT tenBits = RgbFormat(32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000);
     EXPECT_EQ(PlaceChannel(0x3FF00000).loss, -2);
     // 0xFF in ten bits is 0x3FC; in the two alpha bits it is 3.
     EXPECT_EQ(PixelConverter(tenBits)(0xFFFFFFFF), 0xC0000000u | 0x3FC00000u | 0x000FF000u | 0x3FCu);

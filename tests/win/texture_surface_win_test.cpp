@@ -13,27 +13,10 @@
 #include "display/texture_rules.h"
 #include "display/texture_surface_win.h"
 #include "fake_device_win.h"
+#include "pixel_formats.h"
 #include "test_window_win.h"
 
 namespace {
-
-DDPIXELFORMAT Format(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a)
-{
-    DDPIXELFORMAT f{};
-    f.dwSize = sizeof f;
-    f.dwFlags = DDPF_RGB | (a ? DDPF_ALPHAPIXELS : 0);
-    f.dwRGBBitCount = bits;
-    f.dwRBitMask = r;
-    f.dwGBitMask = g;
-    f.dwBBitMask = b;
-    f.dwRGBAlphaBitMask = a;
-    return f;
-}
-
-const DDPIXELFORMAT k565 = Format(16, 0xF800, 0x07E0, 0x001F, 0);
-const DDPIXELFORMAT k8888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000);
-const DDPIXELFORMAT kX888 = Format(32, 0xFF0000, 0xFF00, 0xFF, 0);
-const DDPIXELFORMAT k4444 = Format(16, 0x0F00, 0x00F0, 0x000F, 0xF000);
 
 class TextureSurfaces : public ::testing::Test {
 protected:
