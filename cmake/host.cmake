@@ -22,6 +22,11 @@ add_executable(panopack tools/panopack/main.cpp)
 target_link_libraries(panopack PRIVATE panopack_lib)
 pano_warnings(panopack)
 
+# Expected screen colours for the end-to-end tests.
+add_executable(expect_pixels tests/e2e/expect_pixels.cpp)
+target_link_libraries(expect_pixels PRIVATE pano_core pano_anchor_search pano_samples)
+pano_warnings(expect_pixels)
+
 add_executable(panosamples tools/samplegen/main.cpp)
 target_link_libraries(panosamples PRIVATE pano_samples)
 pano_warnings(panosamples)
