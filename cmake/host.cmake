@@ -36,11 +36,13 @@ set(PANO_SAMPLES_DIR ${CMAKE_BINARY_DIR}/samples)
 add_custom_command(
   OUTPUT ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/harbour.args
          ${PANO_SAMPLES_DIR}/sphere.jpg ${PANO_SAMPLES_DIR}/sphere.args
+         ${PANO_SAMPLES_DIR}/wide.jpg ${PANO_SAMPLES_DIR}/wide.args
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PANO_SAMPLES_DIR}
   COMMAND panosamples ${PANO_SAMPLES_DIR}
   DEPENDS panosamples
   VERBATIM)
-add_custom_target(samples ALL DEPENDS ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg)
+add_custom_target(samples ALL DEPENDS ${PANO_SAMPLES_DIR}/harbour.jpg ${PANO_SAMPLES_DIR}/sphere.jpg
+                  ${PANO_SAMPLES_DIR}/wide.jpg)
 
 if(PANO_FUZZ)
   add_subdirectory(fuzz)

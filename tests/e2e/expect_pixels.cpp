@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "package/payload.h"
@@ -81,8 +82,14 @@ int main(int argc, char** argv)
     const double toRad = kExactPi / 180;
     const double panSpan = (settings->panMax - settings->panMin) * toRad;
     const double tiltMin = settings->tiltMin * toRad, tiltMax = settings->tiltMax * toRad;
-    // The samples' own sizes.
-    const double imageW = spherical ? 4096 : 2605, imageH = spherical ? 2048 : 635;
+    const int32_t imageAt = FindPanoImage(argv[1], *offset);
+    JpegInfo info;
+    std::string error;
+    if (imageAt <= 0 ||
+        !ReadJpegInfo(std::vector<uint8_t>(bytes.begin() + imageAt, bytes.end()), info, error)) {
+        return 2;
+    }
+    const double imageW = info.width, imageH = info.height;
 
     // The viewer must show the view as requested for the comparison to hold.
     const ViewerSettings converted = ConvertSettings(*settings);

@@ -2,6 +2,7 @@
 // panopack options that make a viewer of it (NAME.args, one per line).
 //   harbour.jpg  2605 x 635, cylindrical, 60.2 degrees wide (the demo)
 //   sphere.jpg   4096 x 2048, a full spherical panorama
+//   wide.jpg     4800 x 600, a full circle in four tile columns
 #include <cstdio>
 #include <string>
 
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
          "--idle-delay\n5\n--no-pan-wraps\n"},
         {"sphere", {4096, 2048, true, {}},
          "--projection\nsphere\n--fov\n75\n--title\nSample sphere\n"},
+        {"wide", {4800, 600, false, {}}, "--hfov\n360\n--title\nSample circle\n"},
     };
     for (const Sample& sample : samples) {
         std::vector<uint8_t> jpeg;
