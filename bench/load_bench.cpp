@@ -33,7 +33,7 @@ const BenchImage& ImageOf(uint32_t width, uint32_t height)
     auto found = images.find({width, height});
     if (found == images.end()) {
         std::vector<uint8_t> jpeg;
-        MakeSampleJpeg(SampleSpec{width, height, false, {}}, jpeg);
+        MakeSampleJpeg(SampleOptions{width, height, false, {}}, jpeg);
         const std::string path =
             "/tmp/panoview-bench-" + std::to_string(width) + "x" + std::to_string(height) + ".jpg";
         std::FILE* file = std::fopen(path.c_str(), "wb");

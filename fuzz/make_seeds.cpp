@@ -24,12 +24,12 @@ bool Write(const std::filesystem::path& path, const std::vector<uint8_t>& data)
 
 std::vector<uint8_t> Jpeg(uint32_t width, uint32_t height, JpegColour colour, bool progressive)
 {
-    SampleSpec spec{width, height, false, {}};
-    spec.jpeg.colour = colour;
-    spec.jpeg.progressive = progressive;
-    spec.jpeg.quality = 50;
+    SampleOptions sample{width, height, false, {}};
+    sample.jpeg.colour = colour;
+    sample.jpeg.progressive = progressive;
+    sample.jpeg.quality = 50;
     std::vector<uint8_t> jpeg;
-    MakeSampleJpeg(spec, jpeg);
+    MakeSampleJpeg(sample, jpeg);
     return jpeg;
 }
 

@@ -118,8 +118,12 @@ HRESULT CopyPixelBuffer(NamedTexture* texture)
         ReleaseAndClear(directDraw);
         return S_OK;  // the texture keeps whatever it holds
     }
-    HRESULT locked;
-    while ((locked = staging->Lock(nullptr, &desc, 0, nullptr)) == DDERR_WASSTILLDRAWING) {
+    // A staging surface in system memory is normally free at once; give a
+    // busy one a second, not forever.
+    HRESULT locked = staging->Lock(nullptr, &desc, 0, nullptr);
+    for (int tries = 0; locked == DDERR_WASSTILLDRAWING && tries < 1000; ++tries) {
+        Sleep(1);
+        locked = staging->Lock(nullptr, &desc, 0, nullptr);
     }
     if (SUCCEEDED(locked)) {
         ConvertPixels(texture->pixelBuffer, texture->width, texture->height, desc.ddpfPixelFormat,

@@ -67,6 +67,7 @@ CPanoPlayer::CPanoPlayer()
 {
     const PanoSettings& settings = *startupState.settings;
     BuildWindowTitle(settings, windowTitleBuffer);
+    lstrcpynA(title_, settings.title, static_cast<int>(TitleLength(settings)) + 1);
     windowTitle = windowTitleBuffer;
     confirmDevice = AcceptEveryDevice;
 
@@ -167,16 +168,13 @@ HRESULT CPanoPlayer::DrawScene()
                                     mesh.tileVertexCount[k], 0);
     }
     renderDevice->EndScene();
-    const PanoSettings& settings = *startupState.settings;
-    if (TitleLength(settings) > 0) {
-        char title[sizeof settings.title + 1] = {};
-        lstrcpynA(title, settings.title, static_cast<int>(TitleLength(settings)) + 1);
+    if (title_[0] != '\0') {
         // A one-pixel outline, then the text, 4 pixels from the corner.
-        DrawTitleText(4, 3, title, shadowColor);
-        DrawTitleText(4, 5, title, shadowColor);
-        DrawTitleText(3, 4, title, shadowColor);
-        DrawTitleText(5, 4, title, shadowColor);
-        DrawTitleText(4, 4, title, textColor);
+        DrawTitleText(4, 3, title_, shadowColor);
+        DrawTitleText(4, 5, title_, shadowColor);
+        DrawTitleText(3, 4, title_, shadowColor);
+        DrawTitleText(5, 4, title_, shadowColor);
+        DrawTitleText(4, 4, title_, textColor);
     }
     return S_OK;
 }

@@ -49,4 +49,5 @@ private:
     void ShowCurrentCursor();
 
     D3DMATRIX projection_;  // the last projection the device accepted
+    char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated
 };

@@ -24,7 +24,7 @@ std::vector<uint8_t> WithStub(const std::vector<uint8_t>& jpeg)
 std::vector<uint8_t> Sample(uint32_t width, uint32_t height, JpegEncodeOptions jpeg = {})
 {
     std::vector<uint8_t> data;
-    EXPECT_TRUE(MakeSampleJpeg(SampleSpec{width, height, false, jpeg}, data));
+    EXPECT_TRUE(MakeSampleJpeg(SampleOptions{width, height, false, jpeg}, data));
     return data;
 }
 

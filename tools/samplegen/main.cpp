@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     const std::string dir = argv[1];
     struct Sample {
         const char* name;
-        SampleSpec spec;
+        SampleOptions image;
         const char* options;
     };
     // The harbour's settings are those of the original sample viewer, as a
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
         std::vector<uint8_t> jpeg;
         const std::string base = dir + "/" + sample.name;
         const std::string options = sample.options;
-        if (!MakeSampleJpeg(sample.spec, jpeg) || !Write(base + ".jpg", jpeg) ||
+        if (!MakeSampleJpeg(sample.image, jpeg) || !Write(base + ".jpg", jpeg) ||
             !Write(base + ".args", std::vector<uint8_t>(options.begin(), options.end()))) {
             std::fprintf(stderr, "panosamples: cannot write %s\n", base.c_str());
             return 1;

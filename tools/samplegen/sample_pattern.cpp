@@ -69,17 +69,17 @@ Rgb SampleColour(double u, double v, bool spherical)
     return Mix(Mix(hue, Rgb{0, 0, 0}, 0.45), Mix(hue, Rgb{0, 0, 0}, 0.7), (v - horizon) / 0.5);
 }
 
-bool MakeSampleJpeg(const SampleSpec& spec, std::vector<uint8_t>& jpeg)
+bool MakeSampleJpeg(const SampleOptions& sample, std::vector<uint8_t>& jpeg)
 {
-    const int components = spec.jpeg.colour == JpegColour::Grey   ? 1
-                           : spec.jpeg.colour == JpegColour::Cmyk ? 4
+    const int components = sample.jpeg.colour == JpegColour::Grey   ? 1
+                           : sample.jpeg.colour == JpegColour::Cmyk ? 4
                                                                   : 3;
-    std::vector<uint8_t> pixels(size_t{spec.width} * spec.height * components);
+    std::vector<uint8_t> pixels(size_t{sample.width} * sample.height * components);
     uint8_t* out = pixels.data();
-    for (uint32_t y = 0; y < spec.height; ++y) {
-        const double v = (y + 0.5) / spec.height;
-        for (uint32_t x = 0; x < spec.width; ++x) {
-            const Rgb c = SampleColour((x + 0.5) / spec.width, v, spec.spherical);
+    for (uint32_t y = 0; y < sample.height; ++y) {
+        const double v = (y + 0.5) / sample.height;
+        for (uint32_t x = 0; x < sample.width; ++x) {
+            const Rgb c = SampleColour((x + 0.5) / sample.width, v, sample.spherical);
             switch (components) {
             case 1:
                 *out++ = static_cast<uint8_t>((c.r * 299 + c.g * 587 + c.b * 114) / 1000);
@@ -99,5 +99,5 @@ bool MakeSampleJpeg(const SampleSpec& spec, std::vector<uint8_t>& jpeg)
             }
         }
     }
-    return EncodeJpeg(pixels.data(), spec.width, spec.height, spec.jpeg, jpeg);
+    return EncodeJpeg(pixels.data(), sample.width, sample.height, sample.jpeg, jpeg);
 }

@@ -25,7 +25,7 @@ Rgb SectorHue(int sector);
 // the left edge, v from the top. spherical adds the zenith and nadir caps.
 Rgb SampleColour(double u, double v, bool spherical);
 
-struct SampleSpec {
+struct SampleOptions {
     uint32_t width;
     uint32_t height;
     bool spherical = false;
@@ -33,4 +33,4 @@ struct SampleSpec {
 };
 
 // The pattern as a JPEG file.
-bool MakeSampleJpeg(const SampleSpec& spec, std::vector<uint8_t>& jpeg);
+bool MakeSampleJpeg(const SampleOptions& sample, std::vector<uint8_t>& jpeg);
