@@ -104,3 +104,8 @@ summary() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
+
+# xdotool warns about the focus on every key when no window manager runs.
+xdotool() {
+  command xdotool "$@" 2>/dev/null
+}
