@@ -64,6 +64,17 @@ find_window() {
   return 1
 }
 
+# Waits until no visible window has this exact title; false after $2 s.
+# (Wine takes a second or two to take a window down.)
+wait_gone() {
+  local title=$1 seconds=${2:-8}
+  for _ in $(seq $((seconds * 5))); do
+    [ -z "$(xdotool search --onlyvisible --name "^${title}\$")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Geometry of an X window as "x y width height".
 window_geometry() {
   xdotool getwindowgeometry --shell "$1" | awk -F= '

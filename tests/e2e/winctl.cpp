@@ -2,7 +2,6 @@
 // manager. Finds a top-level window by its exact title and
 //   maximize  asks it to maximise (as the title bar's button would)
 //   text      prints the text of its static controls (a message box's message)
-//   cancel    sends it what a click on its Cancel button sends
 // Exit code 1 when no such window exists.
 #include <windows.h>
 
@@ -30,7 +29,7 @@ BOOL CALLBACK PrintStatic(HWND child, LPARAM)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: winctl maximize|text|cancel TITLE\n");
+        std::fprintf(stderr, "usage: winctl maximize|text TITLE\n");
         return 2;
     }
     HWND window = FindWindowA(nullptr, argv[2]);
@@ -40,13 +39,6 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "maximize") == 0) {
         PostMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         return 0;
-    }
-    if (std::strcmp(argv[1], "cancel") == 0) {
-        // What a click on the button sends its dialog.
-        DWORD_PTR result = 0;
-        return SendMessageTimeoutA(window, WM_COMMAND, IDCANCEL, 0, SMTO_ABORTIFHUNG, 5000, &result)
-                   ? 0
-                   : 1;
     }
     if (std::strcmp(argv[1], "text") == 0) {
         EnumChildWindows(window, PrintStatic, 0);
