@@ -49,13 +49,15 @@ wait_exit() {
   done
 }
 
-# The X window of a Wine window with this exact title, within $2 seconds.
+# The X window of a Wine window with this exact title, within $2 seconds,
+# given the keyboard focus (Wine takes keys only for the focused window).
 find_window() {
   local title=$1 seconds=${2:-15}
   for _ in $(seq $((seconds * 5))); do
     local id
     id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1)
     if [ -n "$id" ]; then
+      xdotool windowfocus "$id"
       echo "$id"
       return 0
     fi
