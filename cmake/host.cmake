@@ -24,7 +24,7 @@ pano_warnings(panopack)
 
 # Expected screen colours for the end-to-end tests.
 add_executable(expect_pixels tests/e2e/expect_pixels.cpp)
-target_link_libraries(expect_pixels PRIVATE pano_core pano_anchor_search pano_samples)
+target_link_libraries(expect_pixels PRIVATE pano_core pano_anchor_search panopack_lib pano_samples)
 pano_warnings(expect_pixels)
 
 add_executable(panosamples tools/samplegen/main.cpp)

@@ -234,12 +234,6 @@ void CPanoPlayer::ShowCurrentCursor()
     SetCursor(input.currentCursor >= 0 ? startupState.cursors[input.currentCursor] : nullptr);
 }
 
-void CPanoPlayer::SelectNavigationCursor(int32_t dx, int32_t dy, bool active)
-{
-    ApplyCursor(::SelectNavigationCursor(input, dx, dy, active, NowMs(), startupState.screensaverMode),
-                input.currentCursor);
-}
-
 void CPanoPlayer::ApplyInputAction(HWND hwnd, InputAction action)
 {
     if (action == InputAction::Close) {

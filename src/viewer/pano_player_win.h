@@ -26,7 +26,6 @@ public:
     HRESULT ShutdownScene() override;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void SelectNavigationCursor(int32_t dx, int32_t dy, bool active);
     void StepMotion();
     void SetCamera();
     void DrawTitleText(int x, int y, const char* text, uint32_t colour);

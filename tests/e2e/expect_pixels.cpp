@@ -16,6 +16,7 @@
 
 #include "package/payload.h"
 #include "package/payload_anchor.h"
+#include "tools/panopack/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
 #include "viewer/panorama_mesh.h"
 #include "viewer/view_limits.h"
@@ -60,15 +61,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: expect_pixels EXE WIDTH HEIGHT PAN TILT FOV\n");
         return 2;
     }
-    std::FILE* file = std::fopen(argv[1], "rb");
-    if (!file) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(argv[1], size_t{1} << 30, bytes, error)) {
         return 2;
     }
-    std::vector<uint8_t> bytes;
-    for (int c; (c = std::fgetc(file)) != EOF;) {
-        bytes.push_back(static_cast<uint8_t>(c));
-    }
-    std::fclose(file);
     const auto offset = ReadStubPayloadOffset(bytes.data(), bytes.size());
     const auto settings = offset ? ReadPanoSettings(argv[1], *offset) : nullptr;
     if (!settings) {
@@ -84,7 +81,6 @@ int main(int argc, char** argv)
     const double tiltMin = settings->tiltMin * toRad, tiltMax = settings->tiltMax * toRad;
     const int32_t imageAt = FindPanoImage(argv[1], *offset);
     JpegInfo info;
-    std::string error;
     if (imageAt <= 0 ||
         !ReadJpegInfo(std::vector<uint8_t>(bytes.begin() + imageAt, bytes.end()), info, error)) {
         return 2;

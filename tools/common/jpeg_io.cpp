@@ -21,13 +21,20 @@ void OnJpegError(j_common_ptr cinfo)
     std::longjmp(errors->recovery, 1);
 }
 
+// The library's standard error manager, leaving through OnJpegError.
+jpeg_error_mgr* UseErrorManager(ErrorManager* errors)
+{
+    jpeg_std_error(&errors->base);
+    errors->base.error_exit = OnJpegError;
+    return &errors->base;
+}
+
 // Kept apart from the std::string handling of the caller: nothing with a
 // destructor may live between setjmp and longjmp.
 bool ReadHeader(const uint8_t* data, size_t size, JpegInfo* info, ErrorManager* errors)
 {
     jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnJpegError;
+    cinfo.err = UseErrorManager(errors);
     if (setjmp(errors->recovery)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -46,8 +53,7 @@ bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<ui
                 ErrorManager* errors)
 {
     jpeg_decompress_struct cinfo;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnJpegError;
+    cinfo.err = UseErrorManager(errors);
     if (setjmp(errors->recovery)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -75,8 +81,7 @@ bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
               ErrorManager* errors)
 {
     jpeg_compress_struct cinfo;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnJpegError;
+    cinfo.err = UseErrorManager(errors);
     if (setjmp(errors->recovery)) {
         jpeg_destroy_compress(&cinfo);
         return false;
