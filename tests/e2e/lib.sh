@@ -84,6 +84,15 @@ window_geometry() {
     END {print x, y, w, h}'
 }
 
+# A key pressed and released the way a hand does it: the viewer moves towards
+# a key's target only in frames drawn while the key is down, so a press and
+# release arriving together between two frames would move nothing.
+tap() {  # tap WINDOW KEY
+  xdotool keydown --window "$1" "$2"
+  sleep 0.2
+  xdotool keyup --window "$1" "$2"
+}
+
 screenshot() {
   import -window root "$1"
 }
