@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <spawn.h>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "display/named_texture.h"
 #include "heap_tracker.h"
+#include "tools/common/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
 #include "viewer/panorama_image.h"
 
@@ -36,9 +38,11 @@ const BenchImage& ImageOf(uint32_t width, uint32_t height)
         MakeSampleJpeg(SampleOptions{width, height, false, {}}, jpeg);
         const std::string path =
             "/tmp/panoview-bench-" + std::to_string(width) + "x" + std::to_string(height) + ".jpg";
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fwrite(jpeg.data(), 1, jpeg.size(), file);
-        std::fclose(file);
+        std::string error;
+        if (!WriteFileAtomically(path, {&jpeg}, false, error)) {
+            std::fprintf(stderr, "pano_bench: %s\n", error.c_str());
+            std::exit(1);
+        }
         found = images.emplace(std::make_pair(width, height), BenchImage{path, width, height}).first;
     }
     return found->second;

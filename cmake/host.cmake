@@ -9,13 +9,16 @@ target_link_libraries(pano_core PUBLIC JPEG::JPEG)
 set(PANO_JPEG_LIBRARY JPEG::JPEG)
 include(cmake/tool_libraries.cmake)
 
+add_library(pano_file_io STATIC tools/common/file_io.cpp)
+target_include_directories(pano_file_io PUBLIC ${CMAKE_SOURCE_DIR})
+pano_warnings(pano_file_io)
+
 add_library(panopack_lib STATIC
-  tools/panopack/file_io.cpp
   tools/panopack/pack_options.cpp
   tools/panopack/panopack.cpp
   tools/panopack/payload_builder.cpp
 )
-target_link_libraries(panopack_lib PUBLIC pano_core pano_anchor_search pano_jpeg_io)
+target_link_libraries(panopack_lib PUBLIC pano_core pano_anchor_search pano_jpeg_io pano_file_io)
 pano_warnings(panopack_lib)
 
 add_executable(panopack tools/panopack/main.cpp)
@@ -28,7 +31,7 @@ target_link_libraries(expect_pixels PRIVATE pano_core pano_anchor_search panopac
 pano_warnings(expect_pixels)
 
 add_executable(panosamples tools/samplegen/main.cpp)
-target_link_libraries(panosamples PRIVATE pano_samples)
+target_link_libraries(panosamples PRIVATE pano_samples pano_file_io)
 pano_warnings(panosamples)
 
 # The sample panoramas, made at build time: no image files live in git.

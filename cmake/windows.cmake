@@ -51,9 +51,10 @@ list(TRANSFORM PANO_RESOURCE_FILES PREPEND ${PANO_RESOURCE_DIR}/ OUTPUT_VARIABLE
 add_custom_command(
   OUTPUT ${pano_resource_paths}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PANO_RESOURCE_DIR}
-  COMMAND c++ -std=c++20 -O2 ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp -o ${PANO_RESOURCE_DIR}/resgen
+  COMMAND c++ -std=c++20 -O2 -I${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp
+          ${CMAKE_SOURCE_DIR}/tools/common/file_io.cpp -o ${PANO_RESOURCE_DIR}/resgen
   COMMAND ${PANO_RESOURCE_DIR}/resgen ${PANO_RESOURCE_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen/resgen.cpp ${CMAKE_SOURCE_DIR}/tools/common/file_io.cpp
   VERBATIM)
 add_custom_target(pano_resources DEPENDS ${pano_resource_paths})
 set_source_files_properties(src/resources/viewer.rc PROPERTIES OBJECT_DEPENDS "${pano_resource_paths}")

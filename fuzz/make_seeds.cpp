@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "package/payload.h"
+#include "tools/common/file_io.h"
 #include "tools/panopack/payload_builder.h"
 #include "tools/samplegen/sample_pattern.h"
 
@@ -14,12 +15,12 @@ namespace {
 
 bool Write(const std::filesystem::path& path, const std::vector<uint8_t>& data)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    std::string error;
+    if (!WriteFileAtomically(path.string(), {&data}, false, error)) {
+        std::fprintf(stderr, "make_seeds: %s\n", error.c_str());
         return false;
     }
-    std::fwrite(data.data(), 1, data.size(), file);
-    return std::fclose(file) == 0;
+    return true;
 }
 
 std::vector<uint8_t> Jpeg(uint32_t width, uint32_t height, JpegColour colour, bool progressive)

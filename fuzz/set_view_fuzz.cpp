@@ -49,9 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PanoramaImage image;
     image.imageWidth = 1 + in.Take<uint16_t>() % 16384;
     image.imageHeight = 1 + in.Take<uint16_t>() % 16384;
-    image.tileColumns = image.imageWidth > 4096 ? 4 : image.imageWidth > 2048 ? 2 : 1;
-    image.tileRows = image.imageHeight > 2048 ? 2 : 1;
-    image.tileCount = image.tileColumns * image.tileRows;
+    ChooseTileGrid(image);
     PanoramaMesh mesh;
     if (FAILED(BuildPanoramaMesh(mesh, converted.extent, image))) {
         return 0;

@@ -1,21 +1,10 @@
 #include "display/d3d_display_win.h"
 
+#include "display/com_release_win.h"
 #include "display/surface_desc_win.h"
 #include "framework/status_codes.h"
 
 namespace {
-
-// Releases a COM object and clears the pointer; the remaining count.
-template <typename T>
-ULONG ReleaseAndClear(T*& object)
-{
-    ULONG remaining = 0;
-    if (object) {
-        remaining = object->Release();
-        object = nullptr;
-    }
-    return remaining;
-}
 
 HRESULT SurfaceFailure(HRESULT result, HRESULT otherwise)
 {

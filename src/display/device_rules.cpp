@@ -36,11 +36,6 @@ bool DeviceRendersDepth(uint32_t bits, uint32_t renderBitDepths)
     }
 }
 
-bool IsDefaultMode(const ModeKey& mode)
-{
-    return mode.width == 640 && mode.height == 480 && mode.bits == 16;
-}
-
 int ChooseDefaultDeviceIndex(const DeviceFacts* devices, size_t count, uint32_t flags)
 {
     enum { TNL, HARDWARE, SOFTWARE, REFERENCE, CLASSES };
@@ -53,14 +48,11 @@ int ChooseDefaultDeviceIndex(const DeviceFacts* devices, size_t count, uint32_t 
         const int kind = d.hardware ? (d.tnlHal ? TNL : HARDWARE) : (d.reference ? REFERENCE : SOFTWARE);
         last[kind] = static_cast<int>(i);
     }
-    static const int kHardwareFirst[] = {TNL, HARDWARE, SOFTWARE, REFERENCE};
-    static const int kSoftwareOnly[] = {SOFTWARE, REFERENCE};
-    const bool softwareOnly = (flags & DEVCHOICE_SOFTWARE_ONLY) != 0;
-    const int* order = softwareOnly ? kSoftwareOnly : kHardwareFirst;
-    const size_t orderCount = softwareOnly ? 2 : 4;
-    for (size_t i = 0; i < orderCount; ++i) {
-        if (last[order[i]] >= 0) {
-            return last[order[i]];
+    // The classes in order of preference; software only skips the hardware ones.
+    const int first = (flags & DEVCHOICE_SOFTWARE_ONLY) ? SOFTWARE : TNL;
+    for (int kind = first; kind < CLASSES; ++kind) {
+        if (last[kind] >= 0) {
+            return last[kind];
         }
     }
     return -1;

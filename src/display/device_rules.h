@@ -24,16 +24,17 @@ constexpr uint32_t kRenderDepth16 = 0x400;
 // of 8 bits and fewer never qualify.
 bool DeviceRendersDepth(uint32_t bits, uint32_t renderBitDepths);
 
-bool IsDefaultMode(const ModeKey& mode);
+// The mode every device starts with when it offers it.
+constexpr ModeKey kDefaultMode{640, 480, 16};
 
-// Index of the last 640 x 480 x 16 mode, or -1 when there is none; keyOf
+// Index of the last mode equal to wanted, or -1 when there is none; keyOf
 // gives the ModeKey of a mode record.
 template <typename Mode, typename KeyOf>
-int DefaultModeIndex(const Mode* modes, size_t count, KeyOf keyOf)
+int LastModeIndex(const Mode* modes, size_t count, KeyOf keyOf, const ModeKey& wanted)
 {
     int found = -1;
     for (size_t i = 0; i < count; ++i) {
-        if (IsDefaultMode(keyOf(modes[i]))) {
+        if (CompareModeKeys(keyOf(modes[i]), wanted) == 0) {
             found = static_cast<int>(i);
         }
     }

@@ -74,15 +74,6 @@ bool KeepRenderableModes(DeviceEntry& entry, const DriverTemplate& driver)
     return true;
 }
 
-void ChooseDefaultMode(DeviceEntry& entry)
-{
-    const int found = DefaultModeIndex(entry.modeList, entry.modeTotal, ModeKeyOf);
-    if (found >= 0) {
-        entry.chosenMode = entry.modeList[found];
-        entry.modeIndex = static_cast<DWORD>(found);
-    }
-}
-
 HRESULT WINAPI OnDevice(char*, char* deviceName, D3DDEVICEDESC7* desc, void* context)
 {
     ++table.seen;
@@ -115,7 +106,7 @@ HRESULT WINAPI OnDevice(char*, char* deviceName, D3DDEVICEDESC7* desc, void* con
         std::memset(&entry, 0, sizeof entry);
         return D3DENUMRET_OK;
     }
-    ChooseDefaultMode(entry);
+    ChooseMode(entry, kDefaultMode);
     entry.inWindow = entry.windowCapable;
     ++table.accepted;
     return D3DENUMRET_OK;
@@ -166,6 +157,15 @@ static_assert(sizeof(DDSURFACEDESC2) == 124);
 ModeKey ModeKeyOf(const DDSURFACEDESC2& mode)
 {
     return ModeKey{mode.dwWidth, mode.dwHeight, mode.ddpfPixelFormat.dwRGBBitCount};
+}
+
+void ChooseMode(DeviceEntry& device, const ModeKey& wanted)
+{
+    const int found = LastModeIndex(device.modeList, device.modeTotal, ModeKeyOf, wanted);
+    if (found >= 0) {
+        device.chosenMode = device.modeList[found];
+        device.modeIndex = static_cast<DWORD>(found);
+    }
 }
 
 int CompareDisplayModes(const DDSURFACEDESC2& a, const DDSURFACEDESC2& b)

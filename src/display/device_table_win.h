@@ -47,6 +47,10 @@ HRESULT ChooseDefaultDisplayDevice(DeviceEntry** selected, DWORD flags);
 // Frees every entry's mode list.
 void ReleaseDisplayDevices();
 
+// Copies the last of the device's modes equal to wanted into chosenMode;
+// leaves the choice alone when none matches.
+void ChooseMode(DeviceEntry& device, const ModeKey& wanted);
+
 int CompareDisplayModes(const DDSURFACEDESC2& a, const DDSURFACEDESC2& b);
 
 // The width, height and bit depth of a mode record.

@@ -1,5 +1,6 @@
 #include "display/texture_surface_win.h"
 
+#include "display/com_release_win.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 
@@ -7,15 +8,6 @@ namespace {
 
 constexpr DWORD kTextureDescFlags =
     DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
-
-template <typename T>
-void ReleaseAndClear(T*& object)
-{
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 // The DirectDraw object behind a device's render target; a new reference.
 IDirectDraw7* DirectDrawOf(IDirect3DDevice7* device)

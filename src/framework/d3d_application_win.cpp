@@ -30,7 +30,6 @@ CD3DApplication::~CD3DApplication()
     if (currentApp == this) {
         currentApp = nullptr;
     }
-    delete display;
 }
 
 HRESULT CD3DApplication::PrepareScene() { return S_OK; }
@@ -75,7 +74,7 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
         ShowFrameworkError(result, ERRKIND_FATAL);
         return result;
     }
-    display = new (std::nothrow) CD3DDisplay;
+    display.reset(new (std::nothrow) CD3DDisplay);
     if (!display) {
         ShowFrameworkError(E_OUTOFMEMORY, ERRKIND_FATAL);
         return E_OUTOFMEMORY;
@@ -241,9 +240,7 @@ void CD3DApplication::TearDownEnvironment()
     isReady = false;
     if (display) {
         ReleaseDeviceResources();
-        display->Close();
-        delete display;
-        display = nullptr;
+        display.reset();  // closes it
         ShutdownScene();
     }
     ReleaseDisplayDevices();

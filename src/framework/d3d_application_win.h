@@ -7,6 +7,8 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include <memory>
+
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
 #include "framework/scene_clock.h"
@@ -44,7 +46,7 @@ public:
     static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam);
 
-    CD3DDisplay* display = nullptr;  // owned
+    std::unique_ptr<CD3DDisplay> display;
     bool isActive = false;
     bool isReady = false;
     SceneClock clock;

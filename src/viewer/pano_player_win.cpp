@@ -20,33 +20,16 @@ COLORREF GdiColour(uint32_t rgb)
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-struct ScreenFacts {
-    int planes, bits, width, height;
-};
-
-ScreenFacts ReadScreen()
+// The desktop's size and depth as a display mode.
+ModeKey DesktopMode()
 {
     HDC screen = GetDC(nullptr);
-    const ScreenFacts facts{GetDeviceCaps(screen, PLANES), GetDeviceCaps(screen, BITSPIXEL),
-                            GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    const ModeKey mode{static_cast<uint32_t>(GetDeviceCaps(screen, HORZRES)),
+                       static_cast<uint32_t>(GetDeviceCaps(screen, VERTRES)),
+                       static_cast<uint32_t>(GetDeviceCaps(screen, PLANES) *
+                                             GetDeviceCaps(screen, BITSPIXEL))};
     ReleaseDC(nullptr, screen);
-    return facts;
-}
-
-// Copies the last mode equal to the desktop's size and depth into the
-// device's chosen mode; leaves the choice alone when none matches.
-void ChooseDesktopMode(DeviceEntry* device)
-{
-    const ScreenFacts screen = ReadScreen();
-    for (DWORD i = 0; i < device->modeTotal; ++i) {
-        const ModeKey key = ModeKeyOf(device->modeList[i]);
-        if (static_cast<int>(key.width) == screen.width &&
-            static_cast<int>(key.height) == screen.height &&
-            static_cast<int>(key.bits) == screen.planes * screen.bits) {
-            device->chosenMode = device->modeList[i];
-            device->modeIndex = i;
-        }
-    }
+    return mode;
 }
 
 void SetStageState(IDirect3DDevice7* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
@@ -100,7 +83,7 @@ ViewLimits CPanoPlayer::Limits() const
 
 HRESULT CPanoPlayer::PrepareScene()
 {
-    ChooseDesktopMode(selectedDevice);
+    ChooseMode(*selectedDevice, DesktopMode());
     selectedDevice->inWindow =
         startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
     if (!LoadPanorama(image, startupState.modulePath, startupState.imageOffset)) {
@@ -220,18 +203,18 @@ void CPanoPlayer::SleepOneMillisecond()
     Sleep(1);
 }
 
-void CPanoPlayer::ApplyCursor(CursorAction action, int)
+void CPanoPlayer::ApplyCursor(CursorAction action, int cursor)
 {
     if (action == CursorAction::Show) {
-        ShowCurrentCursor();
+        ShowNavigationCursor(cursor);
     } else if (action == CursorAction::Hide) {
         SetCursor(nullptr);
     }
 }
 
-void CPanoPlayer::ShowCurrentCursor()
+void CPanoPlayer::ShowNavigationCursor(int cursor)
 {
-    SetCursor(input.currentCursor >= 0 ? startupState.cursors[input.currentCursor] : nullptr);
+    SetCursor(cursor >= 0 ? startupState.cursors[cursor] : nullptr);
 }
 
 void CPanoPlayer::ApplyInputAction(HWND hwnd, InputAction action)
@@ -262,7 +245,7 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     case WM_SIZE:
         if (wParam == SIZE_MAXIMIZED && selectedDevice) {
-            ChooseDesktopMode(selectedDevice);
+            ChooseMode(*selectedDevice, DesktopMode());
             SendMessageA(hwnd, WM_COMMAND, CMD_TOGGLE_FULLSCREEN, 0);
         }
         break;
@@ -273,7 +256,7 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         ApplyInputAction(hwnd, OnRightButtonUp(screensaver, inWindow));
         break;
     case WM_MOUSEMOVE:
-        ShowCurrentCursor();
+        ShowNavigationCursor(input.currentCursor);
         OnMouseMove(input, x, y, (wParam & MK_LBUTTON) != 0, NowMs(), screensaver);
         break;
     case WM_LBUTTONDOWN:
@@ -282,13 +265,13 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         if (OnLeftButtonDown(input, x, y, NowMs(), screensaver) == InputAction::Close) {
             SendMessageA(hwnd, WM_CLOSE, 0, 0);
         } else {
-            ShowCurrentCursor();
+            ShowNavigationCursor(input.currentCursor);
         }
         break;
     case WM_LBUTTONUP:
         ReleaseCapture();
         OnLeftButtonUp(input, NowMs());
-        ShowCurrentCursor();
+        ShowNavigationCursor(input.currentCursor);
         break;
     case WM_KEYDOWN:
         ApplyInputAction(hwnd, OnKeyDown(input, view, static_cast<uint32_t>(wParam),

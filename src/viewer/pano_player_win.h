@@ -45,7 +45,7 @@ private:
     void ApplyCursor(CursorAction action, int cursor) override;
     ViewLimits Limits() const;
     void ApplyInputAction(HWND window, InputAction action);
-    void ShowCurrentCursor();
+    void ShowNavigationCursor(int cursor);
 
     D3DMATRIX projection_;  // the last projection the device accepted
     char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated

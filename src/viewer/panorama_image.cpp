@@ -131,11 +131,16 @@ void TileTextureName(int k, char (&name)[13])
     name[11] = static_cast<char>('1' + k);
 }
 
-HRESULT CreateTileTextures(PanoramaImage& image)
+void ChooseTileGrid(PanoramaImage& image)
 {
     image.tileColumns = image.imageWidth > 4096 ? 4 : image.imageWidth > 2048 ? 2 : 1;
     image.tileRows = image.imageHeight > 2048 ? 2 : 1;
     image.tileCount = static_cast<uint32_t>(image.tileColumns * image.tileRows);
+}
+
+HRESULT CreateTileTextures(PanoramaImage& image)
+{
+    ChooseTileGrid(image);
     for (int ty = 0; ty < image.tileRows; ++ty) {
         for (int tx = 0; tx < image.tileColumns; ++tx) {
             const int k = ty * image.tileColumns + tx;
@@ -148,7 +153,6 @@ HRESULT CreateTileTextures(PanoramaImage& image)
                 return status;
             }
             NamedTexture* texture = FindNamedTexture(name);
-            std::free(texture->pixelBuffer);
             texture->pixelBuffer =
                 static_cast<uint32_t*>(std::malloc(size_t{width} * height * sizeof(uint32_t)));
             image.tilePixels[k] = texture->pixelBuffer;

@@ -33,6 +33,10 @@ bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);
 
+// Sets the tile grid for imageWidth x imageHeight: 4 columns above 4096
+// pixels, 2 above 2048, else 1; 2 rows above 2048 pixels, else 1.
+void ChooseTileGrid(PanoramaImage& image);
+
 // Chooses the tile grid for the image size and creates the tile textures
 // with their buffers; 0 or the failing status.
 HRESULT CreateTileTextures(PanoramaImage& image);

@@ -137,7 +137,6 @@ void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32
     const double half = limits.extent.panSpan * 0.5;
     const auto outside = [&] { return rightSide ? state.pan > half : state.pan < half; };
     const auto hits = [&] { return RayHitsPanorama(limits, state, px, py); };
-    const auto radians = [](float degrees) { return degrees * kPi / 180.0; };
     float step = stepDegrees;
 
     if (hits()) {
@@ -151,27 +150,27 @@ void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32
             }
             break;
         }
-        state.pan -= radians(step);
+        state.pan -= DegreesToRadians(step);
         moved = true;
         if (hits()) {
             break;
         }
     }
     step /= 2;
-    state.pan += radians(step);
+    state.pan += DegreesToRadians(step);
     while (std::fabs(step) > kSearchTolerance) {
         step /= 2;
         if (!hits() && outside()) {
-            state.pan -= radians(step);
+            state.pan -= DegreesToRadians(step);
         } else {
-            state.pan += radians(step);
+            state.pan += DegreesToRadians(step);
         }
     }
     if (hits()) {
         return;
     }
     if (outside()) {
-        state.pan -= radians(step);
+        state.pan -= DegreesToRadians(step);
     }
 }
 

@@ -16,7 +16,7 @@
 
 #include "package/payload.h"
 #include "package/payload_anchor.h"
-#include "tools/panopack/file_io.h"
+#include "tools/common/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
 #include "viewer/panorama_mesh.h"
 #include "viewer/view_limits.h"
@@ -92,9 +92,7 @@ int main(int argc, char** argv)
     PanoramaImage image;
     image.imageWidth = static_cast<uint32_t>(imageW);
     image.imageHeight = static_cast<uint32_t>(imageH);
-    image.tileColumns = imageW > 4096 ? 4 : imageW > 2048 ? 2 : 1;
-    image.tileRows = imageH > 2048 ? 2 : 1;
-    image.tileCount = image.tileColumns * image.tileRows;
+    ChooseTileGrid(image);
     PanoramaMesh mesh;
     BuildPanoramaMesh(mesh, converted.extent, image);
     ViewState shown{};

@@ -37,8 +37,8 @@ TEST(DeviceRules, DefaultModeIsTheLast640x480x16)
 {
     const ModeKey modes[] = {{640, 480, 16}, {640, 480, 32}, {640, 480, 16}, {800, 600, 16}};
     const auto key = [](const ModeKey& m) { return m; };
-    EXPECT_EQ(DefaultModeIndex(modes, 4, key), 2);
-    EXPECT_EQ(DefaultModeIndex(modes + 3, 1, key), -1);
+    EXPECT_EQ(LastModeIndex(modes, 4, key, kDefaultMode), 2);
+    EXPECT_EQ(LastModeIndex(modes + 3, 1, key, kDefaultMode), -1);
 }
 
 TEST(DeviceRules, DefaultDeviceByClass)

@@ -57,8 +57,6 @@ inline void BuildScene(Scene& scene, const PanoSettings& settings, uint32_t widt
     scene.view = converted.view;
     scene.image.imageWidth = width;
     scene.image.imageHeight = height;
-    scene.image.tileColumns = width > 4096 ? 4 : width > 2048 ? 2 : 1;
-    scene.image.tileRows = height > 2048 ? 2 : 1;
-    scene.image.tileCount = scene.image.tileColumns * scene.image.tileRows;
+    ChooseTileGrid(scene.image);
     BuildPanoramaMesh(scene.mesh, scene.extent, scene.image);
 }

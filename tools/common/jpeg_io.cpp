@@ -29,26 +29,9 @@ jpeg_error_mgr* UseErrorManager(ErrorManager* errors)
     return &errors->base;
 }
 
+// Reads the header and, when pixels is given, decodes the image into it.
 // Kept apart from the std::string handling of the caller: nothing with a
 // destructor may live between setjmp and longjmp.
-bool ReadHeader(const uint8_t* data, size_t size, JpegInfo* info, ErrorManager* errors)
-{
-    jpeg_decompress_struct cinfo;
-    cinfo.err = UseErrorManager(errors);
-    if (setjmp(errors->recovery)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
-    jpeg_read_header(&cinfo, TRUE);
-    info->width = cinfo.image_width;
-    info->height = cinfo.image_height;
-    info->components = cinfo.num_components;
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
 bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<uint8_t>* pixels,
                 ErrorManager* errors)
 {
@@ -61,6 +44,13 @@ bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<ui
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
+    if (!pixels) {
+        info->width = cinfo.image_width;
+        info->height = cinfo.image_height;
+        info->components = cinfo.num_components;
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
     jpeg_start_decompress(&cinfo);
     info->width = cinfo.output_width;
     info->height = cinfo.output_height;
@@ -120,27 +110,28 @@ bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
     return true;
 }
 
-}  // namespace
-
-bool ReadJpegInfo(const std::vector<uint8_t>& data, JpegInfo& info, std::string& error)
+bool DecodeInto(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<uint8_t>* pixels,
+                std::string& error)
 {
     ErrorManager errors{};
-    if (!ReadHeader(data.data(), data.size(), &info, &errors)) {
+    if (!Decompress(data.data(), data.size(), &info, pixels, &errors)) {
         error = errors.message;
         return false;
     }
     return true;
 }
 
+}  // namespace
+
+bool ReadJpegInfo(const std::vector<uint8_t>& data, JpegInfo& info, std::string& error)
+{
+    return DecodeInto(data, info, nullptr, error);
+}
+
 bool DecodeJpeg(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<uint8_t>& pixels,
                 std::string& error)
 {
-    ErrorManager errors{};
-    if (!Decompress(data.data(), data.size(), &info, &pixels, &errors)) {
-        error = errors.message;
-        return false;
-    }
-    return true;
+    return DecodeInto(data, info, &pixels, error);
 }
 
 bool EncodeJpeg(const uint8_t* pixels, uint32_t width, uint32_t height,

@@ -9,7 +9,7 @@
 #include "package/payload.h"
 #include "package/payload_anchor.h"
 #include "tools/common/jpeg_io.h"
-#include "tools/panopack/file_io.h"
+#include "tools/common/file_io.h"
 #include "tools/panopack/pack_options.h"
 #include "tools/panopack/payload_builder.h"
 

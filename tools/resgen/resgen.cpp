@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/file_io.h"
+
 namespace {
 
 struct Rgba {
@@ -148,12 +150,12 @@ bool WriteIconFile(const std::string& path, bool cursor, const std::vector<Entry
     for (const Entry& e : entries) {
         out.insert(out.end(), e.data.begin(), e.data.end());
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    std::string error;
+    if (!WriteFileAtomically(path, {&out}, false, error)) {
+        std::fprintf(stderr, "resgen: %s\n", error.c_str());
         return false;
     }
-    const bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && ok;
+    return true;
 }
 
 // The program icon: a round window onto a panorama, sky over hills.
@@ -263,9 +265,5 @@ int main(int argc, char** argv)
                                  {Entry{32, 2, 1, 16, 16, CursorImage(DrawArrow(a.dx, a.dy))}});
     }
     ok = ok && WriteIconFile(dir + "/navisize.cur", true, {Entry{32, 2, 1, 16, 16, CursorImage(DrawNaviSize())}});
-    if (!ok) {
-        std::fprintf(stderr, "resgen: cannot write into %s\n", dir.c_str());
-        return 1;
-    }
-    return 0;
+    return ok ? 0 : 1;
 }

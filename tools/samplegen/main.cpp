@@ -6,21 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/common/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
-
-namespace {
-
-bool Write(const std::string& path, const std::vector<uint8_t>& data)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        return false;
-    }
-    const bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    return std::fclose(file) == 0 && ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,9 +41,12 @@ int main(int argc, char** argv)
         std::vector<uint8_t> jpeg;
         const std::string base = dir + "/" + sample.name;
         const std::string options = sample.options;
-        if (!MakeSampleJpeg(sample.image, jpeg) || !Write(base + ".jpg", jpeg) ||
-            !Write(base + ".args", std::vector<uint8_t>(options.begin(), options.end()))) {
-            std::fprintf(stderr, "panosamples: cannot write %s\n", base.c_str());
+        const std::vector<uint8_t> optionBytes(options.begin(), options.end());
+        std::string error = "cannot make " + base + ".jpg";
+        if (!MakeSampleJpeg(sample.image, jpeg) ||
+            !WriteFileAtomically(base + ".jpg", {&jpeg}, false, error) ||
+            !WriteFileAtomically(base + ".args", {&optionBytes}, false, error)) {
+            std::fprintf(stderr, "panosamples: %s\n", error.c_str());
             return 1;
         }
     }

@@ -1,4 +1,4 @@
-#include "tools/panopack/file_io.h"
+#include "tools/common/file_io.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-// Whole-file reading and all-or-nothing writing for the packer.
+// Whole-file reading and all-or-nothing writing for the host tools.
 #pragma once
 
 #include <cstdint>
