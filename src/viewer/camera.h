@@ -18,5 +18,9 @@ float ViewportAspect(uint32_t width, uint32_t height);
 // the previous projection stays in force.
 bool ProjectionMatrix(D3DMATRIX& m, double fov, uint32_t width, uint32_t height);
 
+// The narrowest horizontal field of view ProjectionMatrix accepts for a
+// viewport that is not empty: aspect x fov must be about 1.15 degrees or more.
+double NarrowestFov(uint32_t width, uint32_t height);
+
 // Turns the world so the screen centre shows angle -pan and tilt.
 void ViewMatrix(D3DMATRIX& m, double pan, double tilt);

@@ -1,5 +1,6 @@
 #include "viewer/view_limits.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "math/d3d_math.h"
@@ -237,6 +238,9 @@ void SetView(const ViewLimits& limits, double pan, double tilt, double fov, View
     ViewState state{pan, tilt, fov};
     // A zero-sized viewport (a minimised window) gives no corners to test.
     if (limits.viewportWidth > 0 && limits.viewportHeight > 0) {
+        // Narrower, the projection would keep the previous view on screen
+        // while the pan limits followed this one.
+        state.fov = std::max(state.fov, NarrowestFov(limits.viewportWidth, limits.viewportHeight));
         ClampView(limits, state);
         ClampView(limits, state);
     }

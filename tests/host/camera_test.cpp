@@ -49,3 +49,24 @@ TEST(Camera, ScreenCentreShowsMinusPanAndTilt)
     EXPECT_NEAR(y, 0.0f, 1e-6f);
     EXPECT_NEAR(z, 1.0f, 1e-6f);
 }
+
+TEST(Camera, NarrowestFovIsTheEdgeOfWhatTheProjectionAccepts)
+{
+    struct Case {
+        const char* label;
+        uint32_t width, height;
+    };
+    const Case cases[] = {
+        {"800 x 600", 800, 600},  {"1024 x 768", 1024, 768}, {"1920 x 1080", 1920, 1080},
+        {"tall 300 x 1000", 300, 1000}, {"one pixel", 1, 1},   {"a strip", 4000, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const double narrowest = NarrowestFov(c.width, c.height);
+        D3DMATRIX m{};
+        EXPECT_TRUE(ProjectionMatrix(m, narrowest, c.width, c.height));
+        EXPECT_FALSE(ProjectionMatrix(m, narrowest * 0.999, c.width, c.height));
+    }
+    // About 1.15 degrees of vertical angle.
+    EXPECT_NEAR(NarrowestFov(800, 600) * 0.75, DegreesToRadians(1.146), 1e-4);
+}

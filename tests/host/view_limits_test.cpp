@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "sample_scene.h"
+#include "viewer/camera.h"
 
 namespace {
 
@@ -85,6 +86,46 @@ TEST_F(SampleCylinder, CornerSearchPullsThePanInside)
         const ViewState view = Request(scene_, pan, 3, 10);
         EXPECT_TRUE(RayHitsPanorama(scene_.Limits(), view, 799, 599));
         EXPECT_TRUE(RayHitsPanorama(scene_.Limits(), view, 0, 599));
+    }
+}
+
+TEST(NarrowFieldOfView, ZoomStopsWhereTheProjectionStillWorksEvenAtAPanLimit)
+{
+    // A lower zoom limit below what the projection accepts: the view must
+    // stop at the narrowest projectable field, with every corner inside.
+    PanoSettings s = SampleCylinderSettings();
+    s.fovMin = 1;
+    Scene scene;
+    BuildScene(scene, s, 2605, 635);
+    struct Case {
+        const char* label;
+        double pan;
+        uint32_t width, height;
+    };
+    const Case cases[] = {
+        {"right pan limit", 60.2, 800, 600},
+        {"left pan limit", 0, 800, 600},
+        {"right pan limit, wide window", 60.2, 1200, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const ViewLimits limits = scene.Limits(c.width, c.height);
+        ViewState view = scene.view;
+        SetView(limits, DegreesToRadians(c.pan), 0, DegreesToRadians(0.5), view);
+        EXPECT_DOUBLE_EQ(view.fov, NarrowestFov(c.width, c.height));
+        D3DMATRIX projection{};
+        EXPECT_TRUE(ProjectionMatrix(projection, view.fov, c.width, c.height));
+        const int32_t right = static_cast<int32_t>(c.width) - 1;
+        const int32_t bottom = static_cast<int32_t>(c.height) - 1;
+        EXPECT_TRUE(RayHitsPanorama(limits, view, 0, 0));
+        EXPECT_TRUE(RayHitsPanorama(limits, view, right, 0));
+        EXPECT_TRUE(RayHitsPanorama(limits, view, 0, bottom));
+        EXPECT_TRUE(RayHitsPanorama(limits, view, right, bottom));
+
+        // Zooming out from there works at once.
+        const double narrowest = view.fov;
+        SetView(limits, view.pan, view.tilt, narrowest * 1.1, view);
+        EXPECT_DOUBLE_EQ(view.fov, narrowest * 1.1);
     }
 }
 
