@@ -8,13 +8,8 @@
 
 namespace {
 
-// One application object per process.
+// One application object per process; the window procedure reaches it here.
 CD3DApplication* currentApp = nullptr;
-int pauseDepth = 0;
-bool softwareFallbackUsed = false;
-bool lastWindowedState = true;
-LONG savedWindowStyle = 0;
-RECT savedWindowRect = {};
 
 constexpr LONG kFullscreenStyle = static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_SYSMENU);
 
@@ -40,15 +35,24 @@ HRESULT CD3DApplication::AdvanceScene(float) { return S_OK; }
 HRESULT CD3DApplication::OnSurfacesRestored() { return S_OK; }
 HRESULT CD3DApplication::ShutdownScene() { return S_OK; }
 
+// A repeated query takes no second pause, and a resume without a query before
+// it (newer Windows sends one after every wake) gives back nothing: a pause
+// it did not take would otherwise never end.
 LRESULT CD3DApplication::OnSuspendRequest(LPARAM)
 {
-    SetPaused(true);
+    if (!suspendPaused) {
+        suspendPaused = true;
+        SetPaused(true);
+    }
     return 1;
 }
 
 LRESULT CD3DApplication::OnResumeFromSuspend(LPARAM)
 {
-    SetPaused(false);
+    if (suspendPaused) {
+        suspendPaused = false;
+        SetPaused(false);
+    }
     return 1;
 }
 
@@ -109,7 +113,9 @@ int CD3DApplication::MainLoop()
 {
     HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr),
                                             MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    MSG message;
+    // An empty queue leaves the record unwritten; the loop reads it at once.
+    MSG message = {};
+    message.message = WM_NULL;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     while (message.message != WM_QUIT) {
         const bool got = isActive ? PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0

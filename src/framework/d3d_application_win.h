@@ -59,10 +59,21 @@ public:
     IDirectDrawSurface7* renderTarget = nullptr;
     const char* windowTitle = "Direct3D Application";
     DeviceConfirmHook confirmDevice = nullptr;
+    // Nesting depth of SetPaused(true); frames are drawn only at 0.
+    int pauseDepth = 0;
 
 protected:
     bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
 
 private:
     LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam);
+
+    // The pause a granted suspend query took, until the resume or the
+    // query-failed notice gives it back.
+    bool suspendPaused = false;
+    bool softwareFallbackUsed = false;
+    bool lastWindowedState = true;
+    // The window's style and place before it went full screen.
+    LONG savedWindowStyle = 0;
+    RECT savedWindowRect = {};
 };

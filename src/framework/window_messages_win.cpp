@@ -77,7 +77,8 @@ LRESULT CD3DApplication::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         if (wParam == PBT_APMQUERYSUSPEND) {
             return OnSuspendRequest(lParam);
         }
-        if (wParam == PBT_APMRESUMESUSPEND) {
+        // A suspension that another program vetoed never comes: resume.
+        if (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMQUERYSUSPENDFAILED) {
             return OnResumeFromSuspend(lParam);
         }
         break;

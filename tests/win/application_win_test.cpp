@@ -217,6 +217,66 @@ TEST(Application, SceneClockStandsStillWhilePausedAndWhileMoving)
     EXPECT_LT(afterMove - beforeMove, 0.25f) << "the 0.4 s move loop was counted";
 }
 
+LRESULT SendPower(TestApp& app, WPARAM event)
+{
+    return SendMessageA(app.window, WM_POWERBROADCAST, event, 0);
+}
+
+// Newer Windows sends the resume without a query before it, and a vetoed
+// query is followed by a failure notice instead of a resume: whatever the
+// order, only the pause the query took is given back.
+TEST(Application, PowerEventsGiveBackOnlyThePauseTheSuspendQueryTook)
+{
+    TestApp app;
+    StartApp(app);
+    int framesAtEnd = 0;
+    app.Run({
+        WaitFrames(2),
+        Do([](TestApp& a) {
+            SCOPED_TRACE("a resume without a query");
+            EXPECT_EQ(SendPower(a, PBT_APMRESUMESUSPEND), 1);
+            EXPECT_EQ(a.pauseDepth, 0);
+            EXPECT_TRUE(a.isReady);
+        }),
+        Do([](TestApp& a) {
+            SCOPED_TRACE("query, query again, resume, a second resume");
+            EXPECT_EQ(SendPower(a, PBT_APMQUERYSUSPEND), 1) << "the suspension is granted";
+            EXPECT_EQ(SendPower(a, PBT_APMQUERYSUSPEND), 1);
+            EXPECT_EQ(a.pauseDepth, 1);
+            EXPECT_FALSE(a.isReady);
+            SendPower(a, PBT_APMRESUMESUSPEND);
+            EXPECT_EQ(a.pauseDepth, 0);
+            EXPECT_TRUE(a.isReady);
+            SendPower(a, PBT_APMRESUMESUSPEND);
+            EXPECT_EQ(a.pauseDepth, 0);
+        }),
+        Do([](TestApp& a) {
+            SCOPED_TRACE("query, then the query-failed notice, then a resume");
+            SendPower(a, PBT_APMQUERYSUSPEND);
+            EXPECT_FALSE(a.isReady);
+            SendPower(a, PBT_APMQUERYSUSPENDFAILED);
+            EXPECT_EQ(a.pauseDepth, 0);
+            EXPECT_TRUE(a.isReady);
+            SendPower(a, PBT_APMRESUMESUSPEND);
+            EXPECT_EQ(a.pauseDepth, 0);
+        }),
+        Do([](TestApp& a) {
+            SCOPED_TRACE("a stray resume during a menu's pause");
+            SendMessageA(a.window, WM_ENTERMENULOOP, FALSE, 0);
+            SendPower(a, PBT_APMRESUMESUSPEND);
+            EXPECT_EQ(a.pauseDepth, 1);
+            EXPECT_FALSE(a.isReady);
+            SendMessageA(a.window, WM_EXITMENULOOP, FALSE, 0);
+            EXPECT_EQ(a.pauseDepth, 0);
+        }),
+        Do([&](TestApp& a) { framesAtEnd = a.frames; }),
+        WaitFrames(3),
+        Close(),
+    });
+    EXPECT_EQ(app.failure, "") << "the viewer stopped drawing after the power events";
+    EXPECT_GE(app.frames, framesAtEnd + 3);
+}
+
 TEST(Application, ResizingAWindowRebuildsTheBackBuffer)
 {
     TestApp app;
