@@ -21,15 +21,21 @@ fail() {
   echo "FAIL $current: $*" >&2
 }
 
+# One command decides a check; conditions joined with && after it would run
+# outside the check and assert nothing.
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
   shift
   if "$@"; then pass; else fail "$what"; fi
 }
 
+in_range() {  # in_range VALUE LOW HIGH: LOW <= VALUE <= HIGH
+  [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]
+}
+
 # Starts a Windows program in the background; its pid goes to $app_pid.
 start_program() {
-  wine "$@" >/dev/null 2>&1 &
+  "$WINELOADER" "$@" >/dev/null 2>&1 &
   app_pid=$!
 }
 
