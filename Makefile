@@ -5,19 +5,41 @@ BUILD := build
 HOST := $(BUILD)/host
 ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
+WIN64 := $(BUILD)/win64
 FUZZ := $(BUILD)/fuzz
 JOBS ?= 2
 FUZZ_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps demo host asan win fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz clean
+# Can this machine run 32-bit programs? (PANO_RUNS_32BIT=yes|no forces it.)
+# The shipped 32-bit viewer is built everywhere; where 32-bit programs cannot
+# run, the Windows programs run as the 64-bit build of the same sources.
+RUNS_32BIT := $(shell tools/runs-32bit >/dev/null 2>&1; echo $$?)
+ifeq ($(RUNS_32BIT),0)
+RUN_TARGET := win
+RUN_TREE := $(WIN)
+RUN_ARCH := win32
+else ifeq ($(RUNS_32BIT),1)
+RUN_TARGET := win64
+RUN_TREE := $(WIN64)
+RUN_ARCH := win64
+else
+$(error PANO_RUNS_32BIT must be yes, no or unset, not '$(PANO_RUNS_32BIT)')
+endif
+NO_32BIT_NOTE := this machine runs no 32-bit programs: the Windows tests run the 64-bit build of the same sources
+
+SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
+SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
+SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
+
+.PHONY: all deps demo host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz clean
 
 all: host win
 
 # The viewer on the built-in sample: on your display, or as a screenshot.
-demo: host win
-	tools/demo $(BUILD)
+demo: host win $(RUN_TARGET)
+	tools/demo $(BUILD) $(RUN_TREE) $(RUN_ARCH)
 
 deps:
 	@tools/install-deps
@@ -29,7 +51,10 @@ $(ASAN)/build.ninja: | deps
 	$(CONFIGURE) -S . -B $(ASAN) -DPANO_SANITIZE=ON >/dev/null
 
 $(WIN)/build.ninja: | deps
-	$(CONFIGURE) -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	$(CONFIGURE) -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+
+$(WIN64)/build.ninja: | deps
+	$(CONFIGURE) -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake >/dev/null
 
 $(FUZZ)/build.ninja: | deps
 	CC=clang CXX=clang++ $(CONFIGURE) -S . -B $(FUZZ) -DPANO_FUZZ=ON >/dev/null
@@ -42,6 +67,9 @@ asan: $(ASAN)/build.ninja
 
 win: $(WIN)/build.ninja
 	cmake --build $(WIN) -j $(JOBS)
+
+win64: $(WIN64)/build.ninja
+	cmake --build $(WIN64) -j $(JOBS)
 
 fuzz-build: $(FUZZ)/build.ninja
 	cmake --build $(FUZZ) -j $(JOBS)
@@ -63,13 +91,23 @@ test-host: host
 test-asan: asan
 	ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS)
 
-# One Wine session (display, prefix, server) for every Windows test.
-test-win: win
-	tools/wine-session $(WIN)/wineprefix ctest --test-dir $(WIN) --output-on-failure
+# One Wine session (display, prefix, server) per Windows tree. Where 32-bit
+# programs cannot run, the 32-bit tree keeps only its checks that need no
+# Wine.
+ifeq ($(RUN_ARCH),win32)
+test-win: win win64
+	$(SESSION_WIN) ctest --test-dir $(WIN) --output-on-failure
+	$(SESSION_WIN64) ctest --test-dir $(WIN64) --output-on-failure
+else
+test-win: win win64
+	@echo "$(NO_32BIT_NOTE)"
+	ctest --test-dir $(WIN) --output-on-failure -LE wine
+	$(SESSION_WIN64) ctest --test-dir $(WIN64) --output-on-failure
+endif
 
-# Packed viewers run as a user would, on the Windows tree's Wine prefix.
-test-e2e: host win
-	tools/wine-session $(WIN)/wineprefix tests/e2e/run $(BUILD)
+# Packed viewers run as a user would: the 32-bit product where it can run.
+test-e2e: host win $(RUN_TARGET)
+	$(SESSION_RUN) tests/e2e/run $(BUILD) $(RUN_TREE)
 
 test: test-host test-asan test-win test-fuzz test-e2e
 

@@ -53,5 +53,8 @@ else()
   add_subdirectory(tests/host)
   if(NOT PANO_SANITIZE)
     add_subdirectory(bench)
+    # Which Windows tree and which Wine the build's scripts choose.
+    add_test(NAME machine_choice
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/tools/machine_choice_test ${CMAKE_SOURCE_DIR})
   endif()
 endif()

@@ -16,7 +16,7 @@ ExternalProject_Add(libjpeg_turbo_windows
   UPDATE_COMMAND ""
   CMAKE_ARGS
     -G Ninja
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686.cmake
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
     -DCMAKE_BUILD_TYPE=Release
     -DCMAKE_INSTALL_PREFIX=${PANO_JPEG_DIR}/install
     -DENABLE_SHARED=OFF

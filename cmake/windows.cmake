@@ -1,10 +1,16 @@
-# Windows tree: the viewer stub, its test programs and the portable core's
-# tests, all run under Wine.
+# Windows trees: the viewer stub, its test programs and the portable core's
+# tests, all run under Wine: the 32-bit tree (the shipped product) in a win32
+# prefix, the 64-bit tree of the same sources in a win64 one.
 # All programs side by side: tests find the stub and the probe beside them.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(PANO_WINE_ARCH win64)
+else()
+  set(PANO_WINE_ARCH win32)
+endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
+    ${CMAKE_SOURCE_DIR}/tools/wine-run --arch ${PANO_WINE_ARCH} --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 
 enable_language(RC)
 include_directories(${CMAKE_SOURCE_DIR}/src)

@@ -152,7 +152,11 @@ BOOL WINAPI OnDriver(GUID* driverGuid, char* description, char*, void*, HMONITOR
 }  // namespace
 
 static_assert(sizeof(DDCAPS) == 380);
+#ifndef _WIN64
+// The viewer's mode records. The 64-bit build of the same sources has 136
+// bytes: the record holds a pointer (lpSurface).
 static_assert(sizeof(DDSURFACEDESC2) == 124);
+#endif
 
 ModeKey ModeKeyOf(const DDSURFACEDESC2& mode)
 {
