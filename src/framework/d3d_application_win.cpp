@@ -113,9 +113,9 @@ int CD3DApplication::MainLoop()
 {
     HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr),
                                             MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    // An empty queue leaves the record unwritten; the loop reads it at once.
+    // WM_NULL until a message arrives: an empty queue leaves the record
+    // unwritten, and the loop reads it at once.
     MSG message = {};
-    message.message = WM_NULL;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
     while (message.message != WM_QUIT) {
         const bool got = isActive ? PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0
