@@ -1,12 +1,14 @@
 # Sourced by the Wine scripts: chooses Wine's loader and server for a prefix
-# of one architecture, by path, because /usr/bin/wine and wineserver pick the
-# 32-bit ones whenever wine32 is installed, even where 32-bit programs
-# cannot run.
+# of one architecture, by path, because /usr/bin/wine picks the 32-bit loader
+# whenever wine32 is installed, even where 32-bit programs cannot run.
 
 # use_wine ARCH PREFIX_DIR: ARCH is win32 (32-bit programs) or win64.
-# Exports what Wine reads; the scripts then start "$WINELOADER" and
-# "$WINESERVER". Ends the calling script with the cause and the fix when
-# that Wine cannot run here.
+# Exports the prefix settings and the two paths: the scripts start
+# "$WINELOADER" and "$WINESERVER", and Wine starts further programs with
+# WINELOADER. (A Wine that finds no server running, as in wineboot, starts
+# the wineserver script beside its loader, which prefers the 64-bit server;
+# either server serves both kinds of program.) Ends the calling script with
+# the cause and the fix when that Wine cannot run here.
 use_wine() {
   local arch=$1 prefix=$2 tools
   tools=$(dirname "${BASH_SOURCE[0]}")
