@@ -18,15 +18,14 @@ CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 RUNS_32BIT := $(shell tools/runs-32bit >/dev/null 2>&1; echo $$?)
 ifeq ($(RUNS_32BIT),0)
 RUN_TARGET := win
-RUN_TREE := $(WIN)
 RUN_ARCH := win32
 else ifeq ($(RUNS_32BIT),1)
 RUN_TARGET := win64
-RUN_TREE := $(WIN64)
 RUN_ARCH := win64
 else
 $(error PANO_RUNS_32BIT must be yes, no or unset, not '$(PANO_RUNS_32BIT)')
 endif
+RUN_TREE := $(BUILD)/$(RUN_TARGET)
 NO_32BIT_NOTE := this machine runs no 32-bit programs: the Windows tests run the 64-bit build of the same sources
 
 SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
@@ -94,16 +93,14 @@ test-asan: asan
 # One Wine session (display, prefix, server) per Windows tree. Where 32-bit
 # programs cannot run, the 32-bit tree keeps only its checks that need no
 # Wine.
+test-win: win win64
 ifeq ($(RUN_ARCH),win32)
-test-win: win win64
 	$(SESSION_WIN) ctest --test-dir $(WIN) --output-on-failure
-	$(SESSION_WIN64) ctest --test-dir $(WIN64) --output-on-failure
 else
-test-win: win win64
 	@echo "$(NO_32BIT_NOTE)"
 	ctest --test-dir $(WIN) --output-on-failure -LE wine
-	$(SESSION_WIN64) ctest --test-dir $(WIN64) --output-on-failure
 endif
+	$(SESSION_WIN64) ctest --test-dir $(WIN64) --output-on-failure
 
 # Packed viewers run as a user would: the 32-bit product where it can run.
 test-e2e: host win $(RUN_TARGET)
