@@ -19,7 +19,29 @@ void ShowCursor(InputState& input, int32_t dx, int32_t dy, bool active, uint32_t
 
 int32_t Truncate(double value)
 {
+    if (std::isnan(value)) {
+        return 0;
+    }
     return static_cast<int32_t>(std::trunc(std::clamp(value, -2e9, 2e9)));
+}
+
+// A velocity that a corrupt drag factor made infinite or NaN would never
+// decay, and automatic motion would never start again.
+double FiniteOrZero(double value)
+{
+    return std::isfinite(value) ? value : 0;
+}
+
+// One inertia step from velocity towards goal: the fraction of the gap closed
+// grows with the frame time; a frame longer than half the inertia time closes
+// the whole gap, never more, so a short inertia cannot swing the velocity
+// past its goal and further away each frame.
+double ApproachGoal(double velocity, double goal, double inertiaSeconds, double frameMs)
+{
+    if (frameMs / 1000 >= inertiaSeconds / 2) {
+        return goal;
+    }
+    return velocity + (goal - velocity) / (inertiaSeconds / 2) * frameMs / 1000;
 }
 
 }  // namespace
@@ -48,9 +70,12 @@ FrameTiming MeasureFrame(MotionState& motion, uint32_t now, MotionPlatform& plat
     } else {
         d = t - motion.lastFrameMs;
     }
-    if (motion.lastFrameMs == 0) {
-        d = 0;
+    if (motion.lastFrameMs == 0 || d >= kClockStepBackMs) {
+        d = 0;  // no step yet, or the wall clock was set back
     }
+    // A pause (menu, window move, dialog, suspend) or a clock set forward
+    // counts as one long frame, not as time to catch up.
+    d = std::min(d, kMaxFrameMs);
     motion.lastFrameMs = t;
     motion.frameTimes[motion.frameTimeIndex] = d;
     motion.frameTimeIndex = (motion.frameTimeIndex + 1) % 4;
@@ -101,7 +126,8 @@ void StepMotion(MotionState& motion, InputState& input, ViewState& view, const V
             dy = 0;
         }
         ShowCursor(input, Truncate(dx), Truncate(dy), input.dragging, t, screensaverMode, platform);
-        if (motion.inertiaSeconds == 0) {
+        // A negative or NaN inertia time from a damaged record means none.
+        if (!(motion.inertiaSeconds > 0)) {
             vx = dx;
             vy = dy;
         } else {
@@ -109,8 +135,8 @@ void StepMotion(MotionState& motion, InputState& input, ViewState& view, const V
             const double goalX = braking ? -input.velocityX : dx;
             const double goalY = braking ? -input.velocityY : dy;
             const double s = std::min(avg, 1000.0);
-            vx = input.velocityX + (goalX - input.velocityX) / (motion.inertiaSeconds / 2) * s / 1000;
-            vy = input.velocityY + (goalY - input.velocityY) / (motion.inertiaSeconds / 2) * s / 1000;
+            vx = ApproachGoal(input.velocityX, goalX, motion.inertiaSeconds, s);
+            vy = ApproachGoal(input.velocityY, goalY, motion.inertiaSeconds, s);
             if (braking) {
                 if (OppositeSigns(vx, input.velocityX)) {
                     vx = 0;
@@ -120,6 +146,8 @@ void StepMotion(MotionState& motion, InputState& input, ViewState& view, const V
                 }
             }
         }
+        vx = FiniteOrZero(vx);
+        vy = FiniteOrZero(vy);
         if (std::fabs(vx) < 0.5 && std::fabs(vy) < 0.5) {
             vx = vy = 0;
         }

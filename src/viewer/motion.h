@@ -35,9 +35,16 @@ protected:
     ~MotionPlatform() = default;
 };
 
+// The longest time one frame counts for: after a pause the view moves on by
+// about one ordinary step instead of catching up the paused time.
+constexpr uint32_t kMaxFrameMs = 250;
+// A clock difference this large is the wall clock set back, not a frame.
+constexpr uint32_t kClockStepBackMs = 0x80000000u;
+
 // Frame time bookkeeping of one step at now: returns the average of the
 // non-zero recent frame times (5 when there are none) and the step's time,
 // which is now + 1 when the previous step fell into the same millisecond.
+// A frame counts for at most kMaxFrameMs; one that went back in time for 0.
 struct FrameTiming {
     uint32_t averageMs;
     uint32_t now;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "sample_scene.h"
@@ -238,4 +241,224 @@ TEST_F(Motion, AutomaticPanReachingTwoPiIsRequestedAsZero)
     SteadyFrames(motion_, 10, 1000);
     Step(1000);
     EXPECT_NEAR(scene_.view.pan, 0.0, 1e-12);
+}
+
+namespace {
+
+// A wrapping 360 degree cylinder: SetView only normalises its pan, so the
+// motion step's own wrap at 2 pi is what keeps the turn going.
+PanoSettings FullCircleCylinderSettings()
+{
+    PanoSettings s = SampleCylinderSettings();
+    s.panMax = 360;
+    s.panWraps = 1;
+    return s;
+}
+
+}  // namespace
+
+TEST_F(Motion, AutomaticPanCrossesTheSeamOfAFullCircleWithoutTurningBack)
+{
+    BuildScene(scene_, FullCircleCylinderSettings(), 4800, 600);
+    motion_.autoMotionEnabled = 1;
+    motion_.autoPanRate = 1.0;
+    scene_.view.pan = kTwoPi - 0.005;
+    SteadyFrames(motion_, 10, 1000);
+    Step(1000);
+    EXPECT_NEAR(scene_.view.pan, 0.005, 1e-9) << "the pan crossed the seam";
+    EXPECT_GT(motion_.autoPanRate, 0) << "the seam is no limit to bounce at";
+    Step(1010);
+    EXPECT_NEAR(scene_.view.pan, 0.015, 1e-9);
+
+    // The same going left: below 0 the pan comes in at the other end.
+    motion_.autoPanRate = -1.0;
+    scene_.view.pan = 0.005;
+    SteadyFrames(motion_, 10, 2000);
+    Step(2000);
+    EXPECT_NEAR(scene_.view.pan, kTwoPi - 0.005, 1e-9);
+    EXPECT_LT(motion_.autoPanRate, 0);
+}
+
+// An inertia time shorter than a frame must not swing the velocity past
+// its goal: it reaches the pointer offset and, after release, stops.
+TEST_F(Motion, ShortInertiaSettlesWithoutOvershootAtAnyFrameTime)
+{
+    for (const double inertia : {0.001, 0.01, 0.02, 0.05, 0.2}) {
+        for (const uint32_t frameMs : {1u, 5u, 16u, 33u, 100u, 250u}) {
+            SCOPED_TRACE("inertia " + std::to_string(inertia) + " s, frames of " +
+                         std::to_string(frameMs) + " ms");
+            UseSphere();
+            motion_ = MotionState{};
+            motion_.inertiaSeconds = inertia;
+            motion_.autoMotionEnabled = 1;
+            motion_.idleDelayMs = 500;
+            input_ = InputState{};
+            uint32_t now = 10000;
+            OnLeftButtonDown(input_, 100, 100, now, false);
+            OnMouseMove(input_, 200, 100, true, now, false);
+            SteadyFrames(motion_, frameMs, now);
+            double previous = 0;
+            for (int frame = 0; frame < 2000; ++frame, now += frameMs) {
+                Step(now);
+                ASSERT_GE(input_.velocityX, previous) << "frame " << frame;
+                ASSERT_LE(input_.velocityX, 100.0) << "frame " << frame;
+                previous = input_.velocityX;
+            }
+            EXPECT_NEAR(input_.velocityX, 100.0, 1.0);
+
+            OnLeftButtonUp(input_, now);
+            for (int frame = 0; frame < 2000 && input_.velocityX != 0; ++frame, now += frameMs) {
+                Step(now);
+                ASSERT_GE(input_.velocityX, 0.0) << "braking never reverses";
+                ASSERT_LE(input_.velocityX, previous) << "braking never speeds up";
+                previous = input_.velocityX;
+            }
+            EXPECT_EQ(input_.velocityX, 0.0);
+            EXPECT_EQ(input_.velocityY, 0.0);
+            EXPECT_TRUE(std::isfinite(scene_.view.pan));
+            // Idle after the coasting: automatic motion starts again.
+            for (int frame = 0; frame < 5000 && !input_.autoActive; ++frame, now += frameMs) {
+                Step(now);
+            }
+            EXPECT_TRUE(input_.autoActive);
+        }
+    }
+}
+
+TEST_F(Motion, InertiaWindowIsCappedAtOneSecond)
+{
+    UseSphere();
+    motion_.inertiaSeconds = 4;
+    OnLeftButtonDown(input_, 100, 100, 990, false);
+    OnMouseMove(input_, 200, 100, true, 995, false);
+    // An average of 2252 ms, of which inertia counts 1000: with a time
+    // constant of 2 s that is half the way to the offset of 100.
+    motion_.lastFrameMs = 1000;
+    motion_.frameTimes[1] = motion_.frameTimes[2] = motion_.frameTimes[3] = 3000;
+    Step(1010);
+    EXPECT_DOUBLE_EQ(input_.velocityX, 50.0);
+}
+
+// Motion settings from a damaged record: the view and the velocities stay
+// finite, and automatic motion still starts after the idle delay.
+TEST_F(Motion, NonFiniteMotionSettingsNeverReachTheView)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* label;
+        double dragFactor, inertia;
+    };
+    const Case cases[] = {
+        {"infinite drag factor", inf, 0},
+        {"NaN drag factor", nan, 0.5},
+        {"NaN inertia", 1, nan},
+        {"negative inertia", 1, -0.5},
+        {"infinite inertia", 1, inf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        UseSphere();
+        motion_ = MotionState{};
+        motion_.dragFactor = c.dragFactor;
+        motion_.inertiaSeconds = c.inertia;
+        motion_.autoMotionEnabled = 1;
+        motion_.autoPanRate = 0.1;
+        motion_.idleDelayMs = 200;
+        input_ = InputState{};
+        const ViewState start = scene_.view;
+        uint32_t now = 5000;
+        OnLeftButtonDown(input_, 100, 100, now, false);
+        OnMouseMove(input_, 300, 150, true, now, false);
+        SteadyFrames(motion_, 16, now);
+        for (int frame = 0; frame < 10; ++frame, now += 16) {
+            Step(now);
+        }
+        OnLeftButtonUp(input_, now);
+        for (int frame = 0; frame < 100; ++frame, now += 16) {
+            Step(now);
+            ASSERT_TRUE(std::isfinite(input_.velocityX) && std::isfinite(input_.velocityY));
+            ASSERT_TRUE(std::isfinite(scene_.view.pan) && std::isfinite(scene_.view.tilt) &&
+                        std::isfinite(scene_.view.fov));
+        }
+        EXPECT_TRUE(input_.autoActive);
+        EXPECT_NE(scene_.view.pan, start.pan) << "automatic motion turns the view";
+    }
+}
+
+namespace {
+
+// How far a view moved, in radians of pan and as a factor of the field of view.
+struct Change {
+    double pan, zoom;
+};
+
+}  // namespace
+
+// Neither a clock set back nor a long pause moves the view by more than
+// one ordinary step: the first frame after either counts for at most 250 ms.
+TEST_F(Motion, ClockStepsAndPausesMoveTheViewByOrdinarySteps)
+{
+    struct Case {
+        const char* label;
+        uint32_t gapMs;  // from the last steady frame to the next one, as unsigned
+    };
+    const Case cases[] = {
+        {"the clock set back by 1 ms", static_cast<uint32_t>(-1)},
+        {"the clock set back by an hour", static_cast<uint32_t>(-3600000)},
+        {"a 6 s menu pause", 6000},
+        {"the clock set forward by a day", 86400000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        UseSphere();
+        motion_ = MotionState{};
+        motion_.autoMotionEnabled = 1;
+        motion_.autoPanRate = DegreesToRadians(10);
+        motion_.autoZoomRate = 1.5;
+        input_ = InputState{};
+        scene_.view = ViewState{1.0, 0.0, 1.0};
+        uint32_t now = 100000;
+        SteadyFrames(motion_, 16, now);
+        Step(now);
+        const ViewState before = scene_.view;
+        now += c.gapMs;
+        // The gap, then the frames whose average still holds it.
+        for (int frame = 0; frame < 4; ++frame, now += 16) {
+            Step(now);
+        }
+        const Change change{scene_.view.pan - before.pan, scene_.view.fov / before.fov};
+        // Four frames of at most (250 + 3 x 16) / 4 ms each.
+        const double bound = 4 * (250 + 3 * 16) / 4.0 / 1000;
+        EXPECT_GT(change.pan, 0) << "the view turns on the way it went";
+        EXPECT_LE(change.pan, motion_.autoPanRate * bound + 1e-12);
+        EXPECT_LE(change.zoom, std::pow(1 + 0.5 * (250 + 3 * 16) / 4.0 / 1000, 4) + 1e-12);
+        EXPECT_LT(scene_.view.fov, scene_.extent.fovMax) << "the zoom did not snap to its limit";
+    }
+}
+
+TEST_F(Motion, FrameTimesAreBoundedAndNeverNegative)
+{
+    MotionState m;
+    m.lastFrameMs = 1000;
+    EXPECT_EQ(MeasureFrame(m, 7000, platform_).averageMs, kMaxFrameMs) << "a 6 s pause";
+    EXPECT_EQ(m.lastFrameMs, 7000u);
+    EXPECT_EQ(MeasureFrame(m, 6999, platform_).averageMs, kMaxFrameMs)
+        << "a step back adds no frame time: the 250 ms stays the only one";
+    EXPECT_EQ(m.lastFrameMs, 6999u) << "the next frame is measured from the new time";
+    EXPECT_EQ(MeasureFrame(m, 7009, platform_).averageMs, (kMaxFrameMs + 10) / 2);
+}
+
+TEST_F(Motion, DragThroughAPauseIsNotFlung)
+{
+    UseSphere();
+    scene_.view = ViewState{1.0, 0.0, 0.8};
+    OnLeftButtonDown(input_, 400, 300, 990, false);
+    OnMouseMove(input_, 500, 300, true, 995, false);
+    SteadyFrames(motion_, 16, 1000);
+    Step(1000);
+    const double before = scene_.view.pan;
+    Step(1000 + 30000);  // the window was held still for half a minute
+    const uint32_t avg = (kMaxFrameMs + 3 * 16) / 4;
+    EXPECT_DOUBLE_EQ(scene_.view.pan, before + 100.0 / 400 * 0.8 * avg / 1000);
 }

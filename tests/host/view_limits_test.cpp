@@ -264,3 +264,17 @@ TEST(DegenerateSettings, ViewCodeEndsAndStaysFinite)
         }
     }
 }
+
+TEST(NarrowCylinder, FieldOfViewIsNarrowedToThePanSpan)
+{
+    // 30 degrees wide and 80 high: the pan span, not the height, limits the zoom.
+    PanoSettings s = SampleCylinderSettings();
+    s.panMax = 30;
+    s.tiltMin = -40;
+    s.tiltMax = 40;
+    Scene scene;
+    BuildScene(scene, s, 1000, 2700);
+    const ViewState view = Request(scene, 20, 0, 60);
+    EXPECT_EQ(view.fov, scene.extent.panMax - scene.extent.panMin);
+    EXPECT_NEAR(Deg(view.pan), 15, 1e-9) << "the only pan that shows the whole span";
+}
