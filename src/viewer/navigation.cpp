@@ -146,6 +146,13 @@ void OnLeftButtonUp(InputState& input, uint32_t now)
     input.currentCursor = CURSOR_NAVISIZE;
 }
 
+void OnMouseCaptureLost(InputState& input, uint32_t now)
+{
+    if (input.dragging) {
+        OnLeftButtonUp(input, now);
+    }
+}
+
 void OnMouseMove(InputState& input, int32_t x, int32_t y, bool leftButton, uint32_t now,
                  bool screensaverMode)
 {

@@ -67,6 +67,10 @@ void OnMouseWheel(InputState& input, const ViewState& view, int delta, uint32_t 
 InputAction OnLeftButtonDown(InputState& input, int32_t x, int32_t y, uint32_t now,
                              bool screensaverMode);
 void OnLeftButtonUp(InputState& input, uint32_t now);
+// The window lost the mouse (a dialog, a menu or another window took it):
+// a drag in progress ends as if the button had been released, because the
+// release itself will never arrive.
+void OnMouseCaptureLost(InputState& input, uint32_t now);
 void OnMouseMove(InputState& input, int32_t x, int32_t y, bool leftButton, uint32_t now,
                  bool screensaverMode);
 InputAction OnRightButtonUp(bool screensaverMode, bool inWindow);

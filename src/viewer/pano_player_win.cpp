@@ -233,6 +233,13 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     const int32_t y = static_cast<short>(HIWORD(lParam));
     const bool screensaver = startupState.screensaverMode;
     const bool inWindow = selectedDevice && selectedDevice->inWindow;
+    // A screensaver ends on every key, also on the system keys (Alt, F10)
+    // and on the keys the accelerator table turns into commands (F2, Alt+X).
+    if (screensaver && (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP ||
+                        (message == WM_COMMAND && HIWORD(wParam) == 1))) {
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: {
         const PanoSettings& s = *startupState.settings;
@@ -272,6 +279,10 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         ReleaseCapture();
         OnLeftButtonUp(input, NowMs());
         ShowNavigationCursor(input.currentCursor);
+        break;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        OnMouseCaptureLost(input, NowMs());
         break;
     case WM_KEYDOWN:
         ApplyInputAction(hwnd, OnKeyDown(input, view, static_cast<uint32_t>(wParam),

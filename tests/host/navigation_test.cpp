@@ -112,6 +112,25 @@ TEST(NavigationMouse, DragBeginsAndEnds)
     EXPECT_EQ(input.currentCursor, CURSOR_NAVISIZE);
 }
 
+TEST(NavigationMouse, LosingTheMouseEndsADragButNothingElse)
+{
+    InputState input;
+    input.autoActive = true;
+    OnMouseCaptureLost(input, 900);
+    EXPECT_TRUE(input.autoActive) << "without a drag, automatic motion goes on";
+    EXPECT_EQ(input.lastInteractionMs, kNever);
+
+    OnLeftButtonDown(input, 100, 50, 1000, false);
+    OnMouseMove(input, 300, 50, true, 1010, false);
+    OnMouseCaptureLost(input, 1100);
+    EXPECT_FALSE(input.dragging);
+    EXPECT_EQ(input.lastInteractionMs, 1100u) << "the idle delay counts from here";
+    EXPECT_EQ(input.currentCursor, CURSOR_NAVISIZE);
+    const ViewState view{0, 0, 1.0};
+    OnKeyDown(input, view, KEY_RIGHT, false, 1200, false, true);
+    EXPECT_TRUE(input.keyTargetActive) << "keys work again";
+}
+
 TEST(NavigationScreensaver, OnlyKeysAndTheLeftButtonEndIt)
 {
     InputState input;
