@@ -17,6 +17,9 @@ struct DeviceTable {
 
 DeviceTable table;
 
+const DisplayDriverFunctions kPlatformFunctions{DirectDrawEnumerateExA, DirectDrawCreateEx};
+DisplayDriverFunctions driverFunctions = kPlatformFunctions;
+
 // What all devices of one driver share, while that driver is enumerated.
 struct DriverTemplate {
     DeviceEntry shared;
@@ -115,8 +118,8 @@ HRESULT WINAPI OnDevice(char*, char* deviceName, D3DDEVICEDESC7* desc, void* con
 BOOL WINAPI OnDriver(GUID* driverGuid, char* description, char*, void*, HMONITOR)
 {
     IDirectDraw7* directDraw = nullptr;
-    if (FAILED(DirectDrawCreateEx(driverGuid, reinterpret_cast<void**>(&directDraw),
-                                  IID_IDirectDraw7, nullptr))) {
+    if (FAILED(driverFunctions.createDirectDraw(driverGuid, reinterpret_cast<void**>(&directDraw),
+                                                IID_IDirectDraw7, nullptr))) {
         return TRUE;
     }
     IDirect3D7* direct3D = nullptr;
@@ -177,15 +180,21 @@ int CompareDisplayModes(const DDSURFACEDESC2& a, const DDSURFACEDESC2& b)
     return CompareModeKeys(ModeKeyOf(a), ModeKeyOf(b));
 }
 
+void SetDisplayDriverFunctions(const DisplayDriverFunctions* functions)
+{
+    driverFunctions = functions ? *functions : kPlatformFunctions;
+}
+
 HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook)
 {
     // A second enumeration (another application object) starts afresh.
     ReleaseDisplayDevices();
     std::memset(&table, 0, sizeof table);
     table.hook = hook;
-    DirectDrawEnumerateExA(OnDriver, nullptr,
-                           DDENUM_ATTACHEDSECONDARYDEVICES | DDENUM_DETACHEDSECONDARYDEVICES |
-                               DDENUM_NONDISPLAYDEVICES);
+    driverFunctions.enumerateDrivers(OnDriver, nullptr,
+                                     DDENUM_ATTACHEDSECONDARYDEVICES |
+                                         DDENUM_DETACHEDSECONDARYDEVICES |
+                                         DDENUM_NONDISPLAYDEVICES);
     if (table.seen == 0) {
         return APPERR_ENUMERATION_FAILED;
     }

@@ -32,6 +32,16 @@ struct DeviceEntry {
 
 constexpr DWORD kMaxDisplayDevices = 20;
 
+// The platform functions the enumeration calls: the real ones, unless a test
+// has put fakes in their place to stand for another machine.
+struct DisplayDriverFunctions {
+    decltype(&DirectDrawEnumerateExA) enumerateDrivers;
+    decltype(&DirectDrawCreateEx) createDirectDraw;
+};
+
+// The following enumerations use functions; null goes back to the real ones.
+void SetDisplayDriverFunctions(const DisplayDriverFunctions* functions);
+
 // Fills the table, replacing what an earlier call found. 0; APPERR_ENUMERATION_FAILED when no driver
 // reported a Direct3D device; APPERR_NO_COMPATIBLE_DEVICES when none was
 // accepted. Devices beyond the table's 20 entries are ignored.

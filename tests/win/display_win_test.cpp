@@ -40,6 +40,28 @@ DWORD PrimaryPixel(IDirectDrawSurface7* primary, int x, int y)
     return pixel & 0xFFFFFF;
 }
 
+// The device's mode of the desktop's size, or null.
+const DDSURFACEDESC2* DesktopMode(const DeviceEntry& device)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const DDSURFACEDESC2* found = nullptr;
+    for (DWORD i = 0; i < device.modeTotal; ++i) {
+        const DDSURFACEDESC2& m = device.modeList[i];
+        if (int(m.dwWidth) == width && int(m.dwHeight) == height) {
+            found = &m;
+        }
+    }
+    return found;
+}
+
+// Exclusive full-screen mode takes a window over: DirectDraw puts its own
+// procedure in place of the window's and keeps the window above all others.
+bool HeldExclusively(HWND window, LONG_PTR ownProcedure)
+{
+    return GetWindowLongPtrA(window, GWLP_WNDPROC) != ownProcedure ||
+           (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
 }  // namespace
 
 TEST(DeviceTable, WinesDevicesAreAcceptedAndTheDefaultIsTheTnLHal)
@@ -148,20 +170,16 @@ TEST(Display, FullscreenAtTheDesktopModeAndBack)
 {
     DeviceEntry* device = DefaultDevice();
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const DDSURFACEDESC2* desktopMode = nullptr;
-    for (DWORD i = 0; i < device->modeTotal; ++i) {
-        const DDSURFACEDESC2& m = device->modeList[i];
-        if (int(m.dwWidth) == width && int(m.dwHeight) == height) {
-            desktopMode = &m;
-        }
-    }
+    const DDSURFACEDESC2* desktopMode = DesktopMode(*device);
     ASSERT_NE(desktopMode, nullptr);
     DDSURFACEDESC2 mode = *desktopMode;
     TestWindow window(400, 300);
+    const LONG_PTR ownProcedure = GetWindowLongPtrA(window.Handle(), GWLP_WNDPROC);
     CD3DDisplay display;
     ASSERT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid, &mode,
                            DISPLAY_FULLSCREEN),
               S_OK);
+    EXPECT_TRUE(HeldExclusively(window.Handle(), ownProcedure));
     EXPECT_TRUE(display.fullscreen);
     EXPECT_EQ(display.bufferWidth, width);
     EXPECT_EQ(display.presentRect.bottom, height);
@@ -171,12 +189,39 @@ TEST(Display, FullscreenAtTheDesktopModeAndBack)
     EXPECT_EQ(display.presentRect.left, 0);
     EXPECT_EQ(display.ShowDesktopSurface(true), S_OK);
     EXPECT_EQ(display.Close(), S_OK);
+    EXPECT_FALSE(HeldExclusively(window.Handle(), ownProcedure)) << "exclusive mode given back";
+}
 
-    // Exclusive mode is gone: another DirectDraw object may take it.
-    IDirectDraw7* other = nullptr;
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&other), IID_IDirectDraw7,
-                                 nullptr),
-              S_OK);
-    EXPECT_EQ(other->TestCooperativeLevel(), S_OK);
-    EXPECT_EQ(other->Release(), 0u);
+TEST(Display, FullscreenModeThatCannotBeSetLeavesNothingBehind)
+{
+    DeviceEntry* device = DefaultDevice();
+    const DDSURFACEDESC2* desktopMode = DesktopMode(*device);
+    ASSERT_NE(desktopMode, nullptr);
+    DDSURFACEDESC2 mode = *desktopMode;
+    TestWindow window(400, 300);
+    const LONG_PTR ownProcedure = GetWindowLongPtrA(window.Handle(), GWLP_WNDPROC);
+    const LONG ownStyle = GetWindowLongA(window.Handle(), GWL_STYLE);
+    ASSERT_FALSE(HeldExclusively(window.Handle(), ownProcedure));
+
+    // A made-up mode: exclusive mode is taken, then the mode switch fails.
+    CD3DDisplay display;
+    mode.dwWidth = 123;
+    mode.dwHeight = 45;
+    EXPECT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid, &mode,
+                           DISPLAY_FULLSCREEN),
+              FWERR_BAD_DISPLAY_MODE);
+    EXPECT_EQ(display.directDraw, nullptr);
+    EXPECT_EQ(display.direct3D, nullptr);
+    EXPECT_EQ(display.device, nullptr);
+    EXPECT_EQ(display.primary, nullptr);
+    EXPECT_EQ(display.backBuffer, nullptr);
+    EXPECT_EQ(display.Present(), FWERR_NOT_INITIALIZED);
+    EXPECT_EQ(display.Close(), S_OK) << "nothing left to release";
+
+    // Exclusive mode was given back: the window is its own again, and the
+    // desktop kept its mode.
+    EXPECT_FALSE(HeldExclusively(window.Handle(), ownProcedure));
+    EXPECT_EQ(GetWindowLongA(window.Handle(), GWL_STYLE), ownStyle);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), int(desktopMode->dwWidth));
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), int(desktopMode->dwHeight));
 }

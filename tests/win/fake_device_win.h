@@ -1,7 +1,8 @@
 // A Direct3D device that reports other capabilities and texture formats
 // than Wine's, for the cases the real device cannot show: it answers
-// GetCaps and EnumTextureFormats itself and hands the render target of the
-// real device it wraps. Nothing else is used by the code under test.
+// GetCaps and EnumTextureFormats itself and hands out the render target of
+// the real device it wraps, or one the test gives it. Nothing else is used
+// by the code under test.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@ public:
 
     D3DDEVICEDESC7 caps;
     std::vector<DDPIXELFORMAT> formats;
+    IDirectDrawSurface7* renderTarget = nullptr;  // instead of the real device's
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
@@ -37,7 +39,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetRenderTarget(IDirectDrawSurface7** surface) override
     {
-        return real_->GetRenderTarget(surface);
+        if (!renderTarget) {
+            return real_->GetRenderTarget(surface);
+        }
+        renderTarget->AddRef();
+        *surface = renderTarget;
+        return S_OK;
     }
 
     // Not used by the texture code.

@@ -13,6 +13,8 @@
 #include "display/texture_rules.h"
 #include "display/texture_surface_win.h"
 #include "fake_device_win.h"
+#include "fake_directdraw_win.h"
+#include "fake_render_target_win.h"
 #include "pixel_formats.h"
 #include "test_window_win.h"
 
@@ -172,6 +174,56 @@ TEST_F(TextureSurfaces, FormatsAndTheirPixels)
     NamedTexture* none = Texture("none", 8, 8, TEXOPT_DEPTH16 | TEXOPT_ALPHA, 0xFFFFFFFF);
     EXPECT_EQ(BuildTextureSurface(none, &fake), E_FAIL);
     EXPECT_EQ(none->surface, nullptr);
+}
+
+TEST_F(TextureSurfaces, MemoryPlacementFollowsTheDevice)
+{
+    struct Case {
+        const char* label;
+        GUID device;
+        DWORD caps;
+        DWORD caps2;
+    };
+    const Case cases[] = {
+        {"HAL: managed by the platform", IID_IDirect3DHALDevice, DDSCAPS_TEXTURE,
+         DDSCAPS2_TEXTUREMANAGE},
+        {"T&L HAL: managed by the platform", IID_IDirect3DTnLHalDevice, DDSCAPS_TEXTURE,
+         DDSCAPS2_TEXTUREMANAGE},
+        {"RGB: system memory", IID_IDirect3DRGBDevice, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 0},
+        {"reference: system memory", IID_IDirect3DRefDevice,
+         DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 0},
+    };
+    // Wine lists its managed textures in system memory as well, so what it
+    // reports cannot show everything asked for. The device's render target
+    // leads to a DirectDraw object that records each request and has Wine's
+    // object make the surface.
+    FakeDirectDraw recorder;
+    recorder.surfacesFrom = display_.directDraw;
+    FakeRenderTarget target;
+    target.directDraw = &recorder;
+    FakeDevice fake(display_.device);
+    fake.formats = {kX888};
+    fake.renderTarget = &target;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake.caps.deviceGUID = c.device;
+        recorder.surfaceRequests.clear();
+        NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0xFF8040FF);
+        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        ASSERT_EQ(recorder.surfaceRequests.size(), 1u) << "the texture surface itself";
+        const DDSCAPS2& asked = recorder.surfaceRequests[0].ddsCaps;
+        EXPECT_EQ(asked.dwCaps, c.caps);
+        EXPECT_EQ(asked.dwCaps2, c.caps2);
+
+        const DDSCAPS2 made = Desc(texture->surface).ddsCaps;
+        EXPECT_EQ(made.dwCaps & c.caps, c.caps);
+        EXPECT_EQ(made.dwCaps2 & DDSCAPS2_TEXTUREMANAGE, c.caps2);
+        EXPECT_EQ(PixelAt(texture->surface, 63, 31) & 0xFFFFFF, 0xFF8040u);
+    }
+    for (const FakeReferences* references : {&target.references, &recorder.references}) {
+        EXPECT_GT(references->handedOut, 0);
+        EXPECT_EQ(references->handedOut, references->released);
+    }
 }
 
 TEST_F(TextureSurfaces, LookupsByName)
