@@ -5,6 +5,7 @@
 
 declare -A sent=()   # inputs sent, by kind
 recent=()            # the latest inputs, newest last, for failure reports
+inputs_log=/dev/null # every input with the second it was sent
 
 seed_stream() {  # seed_stream SEED
   RANDOM=$1
@@ -43,8 +44,9 @@ pause_ms() {  # pause_ms MILLISECONDS
   sleep "$(printf '%d.%03d' $(( $1 / 1000 )) $(( $1 % 1000 )))"
 }
 
-note() {  # note KIND DETAIL: counts an input sent and keeps it for reports
+note() {  # note KIND DETAIL: counts an input sent, logs it and keeps it for reports
   sent[$1]=$(( ${sent[$1]:-0} + 1 ))
+  echo "$SECONDS $1 $2" >>"$inputs_log"
   recent+=("$1 $2")
   [ "${#recent[@]}" -gt 8 ] && recent=("${recent[@]:1}")
 }

@@ -50,6 +50,7 @@ saver_input_end_click() {  # a left click, or the start of a drag
 # The input just sent must have ended the screensaver with exit code 0.
 # One that has not is ended with a plain key, or stopped.
 saver_ends() {  # saver_ends INPUT
+  saver_ended_by=$1
   wait_exit "$v_pid" 10
   if [ "$exit_code" = timeout ]; then
     fail "$1 does not end the screensaver"
@@ -87,11 +88,11 @@ check_saver() {
 
 # Screensavers, one after another, until the deadline.
 run_saver() {  # run_saver SECONDS
-  v_name=saver v_title=Panorama
+  v_name=saver v_title=Panorama saver_ended_by=""
   local deadline=$((SECONDS + $1)) last_check
   v_started=$SECONDS
   while [ $((deadline - SECONDS)) -gt 10 ]; do
-    test_case "saver: start $((saver_starts + 1)) at $((SECONDS - v_started)) s"
+    test_case "saver: start $((saver_starts + 1)) at $((SECONDS - v_started)) s${saver_ended_by:+, after $saver_ended_by}"
     saver_starts=$((saver_starts + 1))
     start_viewer "$saver_exe" /s || continue
     check "the screensaver is full screen" wait_mode full 10
