@@ -176,8 +176,8 @@ input_wheel() {  # a burst of wheel clicks, mostly one way
   done
 }
 
-# A new outer size that keeps the window on the screen (where the frame
-# ends past the screen, presenting the picture fails).
+# A new outer size; the window may reach up to 150 pixels past the right
+# and bottom edges of the screen.
 input_resize() {
   local left top width height
   observe_mode
@@ -187,8 +187,8 @@ input_resize() {
   fi
   client_geometry
   left=$((cx - frame_side)) top=$((cy - frame_top))
-  rand_between 100 $((screen_w - left)); width=$r
-  rand_between 100 $((screen_h - top)); height=$r
+  rand_between 100 $((screen_w - left + 150)); width=$r
+  rand_between 100 $((screen_h - top + 150)); height=$r
   note resize "to $width x $height"
   winctl resize "$v_title" "$width" "$height"
   sleep 0.5
