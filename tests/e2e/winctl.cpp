@@ -5,6 +5,7 @@
 //   restore   asks it to restore a minimised window (a click on its task)
 //   resize W H  gives it an outer size of W x H (as a drag of its border ends)
 //   close     posts WM_CLOSE (the title bar's close button)
+//   activate  makes it the foreground window (as a click on its task would)
 //   text      prints the text of its static controls (a message box's message)
 //   state     prints what its thread is in and how it shows: "menu" (a menu
 //             loop, also with no menu open), "movesize", "iconic"
@@ -87,7 +88,7 @@ void PrintState(HWND window)
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: winctl maximize|minimize|restore|close|text|state TITLE\n"
+                 "usage: winctl maximize|minimize|restore|close|activate|text|state TITLE\n"
                  "       winctl resize TITLE WIDTH HEIGHT\n"
                  "       winctl windows CLASS\n");
     return 2;
@@ -131,6 +132,10 @@ int main(int argc, char** argv)
             PostMessageA(window, entry.message, entry.command, 0);
             return 0;
         }
+    }
+    if (std::strcmp(argv[1], "activate") == 0) {
+        SetForegroundWindow(window);
+        return 0;
     }
     if (std::strcmp(argv[1], "text") == 0) {
         EnumChildWindows(window, PrintStatic, 0);

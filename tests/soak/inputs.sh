@@ -320,6 +320,9 @@ other_program_for() {  # other_program_for MS
   kill "$other" 2>/dev/null
   wait "$other" 2>/dev/null
   xdotool windowfocus "$v_id"
+  # After Alt+Tab Wine may leave the viewer inactive although X gave its
+  # window the focus back: the user's click on its task activates it.
+  winctl activate "$v_title"
 }
 
 input_focus_loss() {  # Alt+Tab or a click elsewhere: another program has the focus for a while

@@ -11,7 +11,11 @@ seed_stream() {  # seed_stream SEED
   RANDOM=$1
 }
 
-rand() {  # rand N: a number in [0, N) into $r
+rand() {  # rand N: a number in [0, N) into $r; 0 when N is not positive
+  if [ "${1:-0}" -le 0 ]; then
+    r=0
+    return
+  fi
   r=$(( ((RANDOM << 15) | RANDOM) % $1 ))
 }
 
