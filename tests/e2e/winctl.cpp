@@ -5,7 +5,8 @@
 //   restore   asks it to restore a minimised window (a click on its task)
 //   resize W H  gives it an outer size of W x H (as a drag of its border ends)
 //   close     posts WM_CLOSE (the title bar's close button)
-//   activate  makes it the foreground window (as a click on its task would)
+//   activate  restores it if minimised and makes it the foreground window
+//             (as a click on its task would)
 //   text      prints the text of its static controls (a message box's message)
 //   state     prints what its thread is in and how it shows: "menu" (a menu
 //             loop, also with no menu open), "movesize", "iconic"
@@ -134,6 +135,10 @@ int main(int argc, char** argv)
         }
     }
     if (std::strcmp(argv[1], "activate") == 0) {
+        if (IsIconic(window)) {
+            SendMessageTimeoutA(window, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG, 5000,
+                                nullptr);
+        }
         SetForegroundWindow(window);
         return 0;
     }
