@@ -85,29 +85,48 @@ bool IntersectRayTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, c
     return true;
 }
 
-bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
+namespace {
+
+// The parts of a corner ray that stay fixed while a corner search moves only
+// the pan.
+struct CornerRay {
+    bool formed;  // false when the projection refuses the field of view
+    double dx, dy;
+    D3DMATRIX lift;
+};
+
+CornerRay MakeCornerRay(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
 {
     const uint32_t w = limits.viewportWidth;
     const uint32_t h = limits.viewportHeight;
+    CornerRay ray{};
     D3DMATRIX projection;
-    if (!ProjectionMatrix(projection, state.fov, w, h)) {
-        // No ray can be formed for this view; leave the pan where the angle
-        // limits put it.
-        return true;
+    ray.formed = ProjectionMatrix(projection, state.fov, w, h);
+    if (!ray.formed) {
+        return ray;
     }
-    const double dx = (2.0 * px / w - 1.0) / projection._11;
-    const double dy = -(2.0 * py / h - 1.0) / projection._22;
+    ray.dx = (2.0 * px / w - 1.0) / projection._11;
+    ray.dy = -(2.0 * py / h - 1.0) / projection._22;
+    MatRotateX(ray.lift, static_cast<float>(-state.tilt));
+    return ray;
+}
 
-    D3DMATRIX lift, turn, inverse;
-    MatRotateX(lift, static_cast<float>(-state.tilt));
-    MatRotateY(turn, static_cast<float>(-state.pan));
-    MatMultiply(inverse, lift, turn);
-    const D3DVECTOR direction{
-        static_cast<float>(dx * inverse._11 + dy * inverse._21 + inverse._31),
-        static_cast<float>(dx * inverse._12 + dy * inverse._22 + inverse._32),
-        static_cast<float>(dx * inverse._13 + dy * inverse._23 + inverse._33)};
-    const D3DVECTOR origin{inverse._41, inverse._42, inverse._43};
+bool IsFinite(const D3DVECTOR& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
+bool HitsStripTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, const PanoVertex* first)
+{
+    float t, u, v;
+    return IntersectRayTriangle(origin, direction, Position(first[0]), Position(first[1]),
+                                Position(first[2]), t, u, v) &&
+           t > 0;
+}
+
+// Every strip triangle of every tile, for meshes without cell bounds.
+bool HitsAnyTriangle(const ViewLimits& limits, const D3DVECTOR& origin, const D3DVECTOR& direction)
+{
     const PanoramaMesh& mesh = limits.mesh;
     const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
     const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
@@ -120,10 +139,7 @@ bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t p
         for (uint32_t i = 0; i < rowsPerTile; ++i) {
             const PanoVertex* row = vertices + i * 2 * (columnsPerTile + 1);
             for (uint32_t j = 0; j < 2 * columnsPerTile; ++j) {
-                float t, u, v;
-                if (IntersectRayTriangle(origin, direction, Position(row[j]), Position(row[j + 1]),
-                                         Position(row[j + 2]), t, u, v) &&
-                    t > 0) {
+                if (HitsStripTriangle(origin, direction, row + j)) {
                     return true;
                 }
             }
@@ -132,12 +148,77 @@ bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t p
     return false;
 }
 
+bool CellsFit(const ViewLimits& limits)
+{
+    const PanoramaMesh& mesh = limits.mesh;
+    const MeshCells& cells = mesh.cells;
+    return cells.ready && cells.tileRows == limits.tileRows &&
+           cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
+           cells.columns == mesh.meshColumns;
+}
+
+// Only the cells whose bounds hold the ray: the same triangle test on the
+// same vertices as the scan of every triangle, and the same answer, since
+// that scan stops at any accepted triangle.
+bool HitsCandidateCell(const ViewLimits& limits, const D3DVECTOR& origin,
+                       const D3DVECTOR& direction)
+{
+    const PanoramaMesh& mesh = limits.mesh;
+    const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
+    const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
+    return AnyCandidateCell(mesh.cells, direction, [&](uint32_t r, uint32_t c) {
+        const uint32_t k = r / rowsPerTile * limits.tileColumns + c / columnsPerTile;
+        const PanoVertex* row =
+            mesh.tileVertices[k].get() + r % rowsPerTile * 2 * (columnsPerTile + 1);
+        const uint32_t j = 2 * (c % columnsPerTile);
+        return HitsStripTriangle(origin, direction, row + j) ||
+               HitsStripTriangle(origin, direction, row + j + 1);
+    });
+}
+
+bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, double pan)
+{
+    if (!ray.formed) {
+        // No ray can be formed for this view; leave the pan where the angle
+        // limits put it.
+        return true;
+    }
+    D3DMATRIX turn, inverse;
+    MatRotateY(turn, static_cast<float>(-pan));
+    MatMultiply(inverse, ray.lift, turn);
+    const D3DVECTOR direction{
+        static_cast<float>(ray.dx * inverse._11 + ray.dy * inverse._21 + inverse._31),
+        static_cast<float>(ray.dx * inverse._12 + ray.dy * inverse._22 + inverse._32),
+        static_cast<float>(ray.dx * inverse._13 + ray.dy * inverse._23 + inverse._33)};
+    // A direction that is not finite makes every determinant infinite or NaN,
+    // and the triangle test then never gives a positive distance. A finite one
+    // needs finite rotations, whose translation row is then exactly zero: the
+    // eye the cell bounds assume.
+    if (!IsFinite(direction)) {
+        return false;
+    }
+    const D3DVECTOR origin{inverse._41, inverse._42, inverse._43};
+    if (!CellsFit(limits)) {
+        return HitsAnyTriangle(limits, origin, direction);
+    }
+    return HitsCandidateCell(limits, origin, direction);
+}
+
+}  // namespace
+
+bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
+{
+    return CastCornerRay(limits, MakeCornerRay(limits, state, px, py), state.pan);
+}
+
 void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32_t py,
                    bool rightSide, float stepDegrees)
 {
     const double half = limits.extent.panSpan * 0.5;
     const auto outside = [&] { return rightSide ? state.pan > half : state.pan < half; };
-    const auto hits = [&] { return RayHitsPanorama(limits, state, px, py); };
+    // Only the pan changes during the search.
+    const CornerRay ray = MakeCornerRay(limits, state, px, py);
+    const auto hits = [&] { return CastCornerRay(limits, ray, state.pan); };
     float step = stepDegrees;
 
     if (hits()) {

@@ -1,0 +1,102 @@
+// Where a ray from the eye can meet the mesh: for every mesh row a band of
+// elevation and for every mesh column a band of azimuth, each widened by
+// what single-precision rounding can add, so that a ray outside a cell's
+// bands can be accepted by neither of the cell's two triangles. A corner ray
+// then runs the ray/triangle test only on the few cells whose bands hold it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform_types.h"
+
+constexpr uint32_t kMaxCellRows = 32;
+constexpr uint32_t kMaxCellColumns = 64;
+
+// The mesh builder's values: vertex (ring r, meridian c) is
+// (radius_r x sin_c, y_r, radius_r x cos_c), each product in single precision.
+struct MeshRing {
+    float radius;
+    float y;
+};
+
+struct MeshMeridian {
+    float sinTheta;
+    float cosTheta;
+};
+
+struct CellRow {
+    bool live;    // false: every triangle has a vertex that is not a finite number
+    bool polar;   // no azimuth band: a ring of the row lies on or across the axis
+    double elevationLow, elevationHigh;
+    double minHorizontal;  // least distance from the axis of a point of a cell
+    double minDistance;    // least distance from the eye of a point of a cell
+    double edgeLength;     // bound of the 1-norm of any edge, as rounded
+    double detError;       // bound of the determinant's rounding per unit of direction
+    double sideError;      // bound of the rounding of u plus that of v, the same way
+};
+
+struct MeshCells {
+    // Set once the whole mesh is built from these values; any later change to
+    // a tile's array clears it.
+    bool ready = false;
+    int32_t tileRows = 0;
+    int32_t tileColumns = 0;
+    uint32_t rows = 0;
+    uint32_t columns = 0;
+    // Azimuths grow with the column here; mirrored meshes store them negated.
+    bool mirrored = false;
+    double azimuthStart = 0;
+    double columnLow[kMaxCellColumns] = {};
+    double columnHigh[kMaxCellColumns] = {};
+    CellRow row[kMaxCellRows] = {};
+};
+
+// Fills cells from rows + 1 rings and columns + 1 meridians of a mesh built in
+// tileRows x tileColumns tiles. Leaves cells not ready when the mesh is too
+// irregular for bands (a corner ray then tests every triangle).
+void BuildMeshCells(MeshCells& cells, const MeshRing* rings, uint32_t rows,
+                    const MeshMeridian* meridians, uint32_t columns, int32_t tileRows,
+                    int32_t tileColumns);
+
+// A finite ray direction seen from the eye, forwards or backwards.
+struct RayBearing {
+    double azimuth;    // in the cells' frame, from azimuthStart within one turn
+    double elevation;
+    double largest;    // largest absolute component of the direction
+};
+
+RayBearing BearingOf(const MeshCells& cells, const D3DVECTOR& direction, bool backwards);
+
+struct ColumnSpan {
+    uint32_t first;
+    uint32_t end;
+};
+
+// The columns of row r whose cells may accept a ray with this bearing, as up
+// to three spans; returns how many.
+int CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& bearing,
+                     ColumnSpan (&spans)[3]);
+
+// Calls test(row, column) on every cell whose triangles may accept a ray along
+// the finite direction from the eye, until one call returns true. The triangle
+// test accepts hits behind the eye too, so the backward bearing is searched as
+// well.
+template <typename CellTest>
+bool AnyCandidateCell(const MeshCells& cells, const D3DVECTOR& direction, CellTest&& test)
+{
+    for (const bool backwards : {false, true}) {
+        const RayBearing bearing = BearingOf(cells, direction, backwards);
+        for (uint32_t r = 0; r < cells.rows; ++r) {
+            ColumnSpan spans[3];
+            const int count = CandidateColumns(cells, r, bearing, spans);
+            for (int k = 0; k < count; ++k) {
+                for (uint32_t c = spans[k].first; c < spans[k].end; ++c) {
+                    if (test(r, c)) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
