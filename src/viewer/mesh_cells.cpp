@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 // Why a cell outside a ray's bands cannot be hit. The eye is at the origin
@@ -9,19 +10,21 @@
 // so the triangle test on corners a, b, c computes, in single precision,
 // det = e1 . (D x e2), u = -a . (D x e2) and v = D . (-a x e1) (all three
 // negated when det <= 0), with e1 = b - a and e2 = c - a as rounded. Each
-// rounding is relative, at most 2^-24, so the computed det, u and v differ
-// from the exact ones by at most 8 x 2^-24 x |D|max x |e1|1 |e2|1 and
-// 8 x 2^-24 x |D|max x |a|1 (|e2|1 or |e1|1). An accepted triangle has
-// det >= 0.0001f, u >= 0, v >= 0 and u + v <= det, so the exact barycentric
-// coordinates of the point X where the line along D meets the triangle's
-// plane are all above -tau, with tau = 2^-23 + (2 det error + u error +
-// v error) / (0.0001f - det error). X then lies within
+// rounding is relative, at most 2^-24, so the computed det, u and v are off
+// by at most 8 x 2^-24 x |D|max times the sum of |x_i| |y_j| over i != j for
+// (x, y) = (e1, e2), (a, e2) and (a, e1) respectively. An accepted triangle
+// has det >= 0.0001f, u >= 0, v >= 0 and u + v <= det, so the exact
+// barycentric coordinates of the point X where the line along D meets the
+// triangle's plane are all above -tau, with tau = 2^-23 + (2 det error +
+// u error + v error) / (0.0001f - det error). X then lies within
 // distance = edge x (3 tau + (1 + 3 tau) 2^-24) of a point Y of the cell, the
 // last term for the rounding of e1 and e2. X is the direction scaled by a
 // nonzero factor of either sign, so the direction, or its opposite, is within
 // asin(distance / |Y|) < pi/2 x distance / |Y| of Y in elevation, and within
 // the same with the distance from the axis in azimuth. The bands below hold
-// every such Y; the margins add these angles.
+// every such Y; the margins add these angles. And the exact det is at most
+// |D|max times the same sum for (e1, e2): when that plus its error stays
+// below 0.0001f, no triangle of the row is accepted at all.
 
 namespace {
 
@@ -53,6 +56,7 @@ bool IsFinite(const MeshMeridian& m) { return std::isfinite(m.sinTheta) && std::
 struct MeridianSpread {
     double leastNorm, largestNorm;  // of (sin, cos) as rounded
     double sinStep, cosStep;        // largest change from one meridian to the next
+    double largestSin, largestCos;  // largest absolute values
     double chord;                   // cosine of half the widest column
 };
 
@@ -90,6 +94,17 @@ void PolarBand(CellRow& row, const MeshRing& a, const MeshRing& b, double farthe
     row.minHorizontal = 0;
 }
 
+struct Bound3 {
+    double x, y, z;
+};
+
+// Sum of |a_i| |b_j| over i != j: bounds the 1-norm of a x b, and the terms
+// rounded in a dot product with a cross product of a and b.
+double Crossed(const Bound3& a, const Bound3& b)
+{
+    return a.x * (b.y + b.z) + a.y * (b.x + b.z) + a.z * (b.x + b.y);
+}
+
 CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s)
 {
     CellRow row{};
@@ -108,13 +123,22 @@ CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s
     const double height = oneSide ? std::min(std::fabs(a.y), std::fabs(b.y)) * (1 - kSlack) : 0;
     row.minDistance = std::max(row.minHorizontal, height);
 
+    // Bounds of the absolute coordinates of a corner (A), of any edge (E)
+    // and of e2, which always joins two vertices of one ring (R), each
+    // vertex coordinate rounded once from radius x sin or cos.
     const double radiusStep = std::fabs(static_cast<double>(b.radius) - a.radius);
     const double yStep = std::fabs(static_cast<double>(b.y) - a.y);
-    row.edgeLength = (2 * radiusStep + radius * (s.sinStep + s.cosStep) + 4 * kUnit * radius + yStep) *
-                     (1 + kUnit) * (1 + kSlack);
-    const double corner = (1.5 * radius + std::max(std::fabs(a.y), std::fabs(b.y))) * (1 + kSlack);
-    row.detError = kRounding * row.edgeLength * row.edgeLength;
-    row.sideError = kRounding * 2 * corner * row.edgeLength;
+    const double grow = (1 + kUnit) * (1 + kSlack);
+    const Bound3 corner{radius * s.largestSin * grow, std::max(std::fabs(a.y), std::fabs(b.y)),
+                        radius * s.largestCos * grow};
+    const Bound3 ring{radius * (s.sinStep + 2 * kUnit * s.largestSin) * grow, 0,
+                      radius * (s.cosStep + 2 * kUnit * s.largestCos) * grow};
+    const Bound3 edge{ring.x + radiusStep * s.largestSin * grow, yStep * grow,
+                      ring.z + radiusStep * s.largestCos * grow};
+    row.edgeLength = edge.x + edge.y + edge.z;
+    row.detCap = Crossed(edge, ring);
+    row.detError = kRounding * Crossed(edge, ring);
+    row.sideError = kRounding * (Crossed(corner, ring) + Crossed(corner, edge));
     return row;
 }
 
@@ -124,13 +148,15 @@ bool BuildColumns(MeshCells& cells, const MeshMeridian* meridians, uint32_t colu
                   MeridianSpread& spread)
 {
     double azimuth[kMaxCellColumns + 1];
-    spread = MeridianSpread{std::numeric_limits<double>::infinity(), 0, 0, 0, 0};
+    spread = MeridianSpread{std::numeric_limits<double>::infinity(), 0, 0, 0, 0, 0, 0};
     for (uint32_t c = 0; c <= columns; ++c) {
         const MeshMeridian& m = meridians[c];
         azimuth[c] = std::atan2(m.sinTheta, m.cosTheta);
         const double norm = std::hypot(m.sinTheta, m.cosTheta);
         spread.leastNorm = std::min(spread.leastNorm, norm);
         spread.largestNorm = std::max(spread.largestNorm, norm);
+        spread.largestSin = std::max(spread.largestSin, std::fabs(static_cast<double>(m.sinTheta)));
+        spread.largestCos = std::max(spread.largestCos, std::fabs(static_cast<double>(m.cosTheta)));
         if (c > 0) {
             const MeshMeridian& previous = meridians[c - 1];
             spread.sinStep = std::max(
@@ -142,17 +168,29 @@ bool BuildColumns(MeshCells& cells, const MeshMeridian* meridians, uint32_t colu
     if (!(spread.leastNorm > 0.5)) {
         return false;
     }
-    const double sign = std::remainder(azimuth[1] - azimuth[0], kTurn) < 0 ? -1.0 : 1.0;
-    double start = sign * azimuth[0];
+    // Two equal meridians give every triangle between them a zero edge, and
+    // with it a zero determinant: such a column is never hit.
+    double sign = 0;
+    for (uint32_t c = 0; c < columns; ++c) {
+        cells.columnDead[c] = meridians[c].sinTheta == meridians[c + 1].sinTheta &&
+                              meridians[c].cosTheta == meridians[c + 1].cosTheta;
+        if (sign == 0 && !cells.columnDead[c]) {
+            sign = std::remainder(azimuth[c + 1] - azimuth[c], kTurn) < 0 ? -1.0 : 1.0;
+        }
+    }
+    if (sign == 0) {
+        return true;
+    }
+    const double start = sign * azimuth[0];
     double widest = 0;
     double at = start;
     for (uint32_t c = 0; c < columns; ++c) {
         const double step = sign * std::remainder(azimuth[c + 1] - azimuth[c], kTurn);
-        if (!(step > 0 && step <= kWidestColumn)) {
+        if (!(cells.columnDead[c] || (step > 0 && step <= kWidestColumn))) {
             return false;
         }
         cells.columnLow[c] = at - kAngleSlack;
-        at += step;
+        at += cells.columnDead[c] ? 0 : step;
         cells.columnHigh[c] = at + kAngleSlack;
         widest = std::max(widest, step);
     }
@@ -163,6 +201,15 @@ bool BuildColumns(MeshCells& cells, const MeshMeridian* meridians, uint32_t colu
     cells.azimuthStart = cells.columnLow[0];
     spread.chord = std::cos(widest / 2 + kAngleSlack);
     return true;
+}
+
+// Whether every triangle of the row has a determinant below the ray test's
+// threshold for a ray whose largest component is `largest`: then no triangle
+// of the row is accepted, whatever the ray's direction.
+bool CannotReachThreshold(const CellRow& row, double largest)
+{
+    const double detError = row.detError * largest + kUnderflow;
+    return row.detCap * largest * (1 + kSlack) + detError < kRayThreshold;
 }
 
 struct Margins {
@@ -220,6 +267,10 @@ void BuildMeshCells(MeshCells& cells, const MeshRing* rings, uint32_t rows,
         !BuildColumns(cells, meridians, columns, spread)) {
         return;
     }
+    if (std::all_of(cells.columnDead, cells.columnDead + columns, [](bool dead) { return dead; })) {
+        cells.ready = true;
+        return;
+    }
     for (uint32_t r = 0; r < rows; ++r) {
         cells.row[r] = RowBetween(rings[r], rings[r + 1], spread);
     }
@@ -252,6 +303,9 @@ int CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& beari
 {
     const CellRow& row = cells.row[r];
     if (!row.live) {
+        return 0;
+    }
+    if (CannotReachThreshold(row, bearing.largest)) {
         return 0;
     }
     const Margins margins = MarginsFor(row, bearing.largest);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/platform_types.h"
 
@@ -31,6 +32,7 @@ struct CellRow {
     double minHorizontal;  // least distance from the axis of a point of a cell
     double minDistance;    // least distance from the eye of a point of a cell
     double edgeLength;     // bound of the 1-norm of any edge, as rounded
+    double detCap;         // bound of the exact determinant per unit of direction
     double detError;       // bound of the determinant's rounding per unit of direction
     double sideError;      // bound of the rounding of u plus that of v, the same way
 };
@@ -48,6 +50,7 @@ struct MeshCells {
     double azimuthStart = 0;
     double columnLow[kMaxCellColumns] = {};
     double columnHigh[kMaxCellColumns] = {};
+    bool columnDead[kMaxCellColumns] = {};  // between two equal meridians
     CellRow row[kMaxCellRows] = {};
 };
 
@@ -91,7 +94,7 @@ bool AnyCandidateCell(const MeshCells& cells, const D3DVECTOR& direction, CellTe
             const int count = CandidateColumns(cells, r, bearing, spans);
             for (int k = 0; k < count; ++k) {
                 for (uint32_t c = spans[k].first; c < spans[k].end; ++c) {
-                    if (test(r, c)) {
+                    if (!cells.columnDead[c] && test(r, c)) {
                         return true;
                     }
                 }
