@@ -70,7 +70,8 @@ void RegularBand(CellRow& row, const MeshRing& a, const MeshRing& b, const Merid
     for (const MeshRing& ring : {a, b}) {
         const double nearest = ring.radius * s.leastNorm * (1 - kUnit) * (1 - kSlack);
         const double farthest = ring.radius * s.largestNorm * (1 + kUnit) * (1 + kSlack);
-        for (const double e : {std::atan2(ring.y, nearest * s.chord), std::atan2(ring.y, farthest)}) {
+        const double bounds[] = {std::atan2(ring.y, nearest * s.chord), std::atan2(ring.y, farthest)};
+        for (const double e : bounds) {
             low = std::min(low, e);
             high = std::max(high, e);
         }
@@ -105,7 +106,7 @@ double Crossed(const Bound3& a, const Bound3& b)
     return a.x * (b.y + b.z) + a.y * (b.x + b.z) + a.z * (b.x + b.y);
 }
 
-CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s)
+CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s, bool banded)
 {
     CellRow row{};
     row.live = IsFinite(a) && IsFinite(b);
@@ -113,7 +114,7 @@ CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s
         return row;
     }
     const double radius = std::max(std::fabs(a.radius), std::fabs(b.radius));
-    row.polar = !(a.radius >= kLeastRadius && b.radius >= kLeastRadius);
+    row.polar = !banded || !(a.radius >= kLeastRadius && b.radius >= kLeastRadius);
     if (row.polar) {
         PolarBand(row, a, b, radius * s.largestNorm * (1 + kUnit) * (1 + kSlack));
     } else {
@@ -142,16 +143,11 @@ CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s
     return row;
 }
 
-// Azimuth bands of the columns; false when the meridians do not turn one way
-// in narrow steps.
-bool BuildColumns(MeshCells& cells, const MeshMeridian* meridians, uint32_t columns,
-                  MeridianSpread& spread)
+MeridianSpread SpreadOf(const MeshMeridian* meridians, uint32_t columns)
 {
-    double azimuth[kMaxCellColumns + 1];
-    spread = MeridianSpread{std::numeric_limits<double>::infinity(), 0, 0, 0, 0, 0, 0};
+    MeridianSpread spread{std::numeric_limits<double>::infinity(), 0, 0, 0, 0, 0, 0};
     for (uint32_t c = 0; c <= columns; ++c) {
         const MeshMeridian& m = meridians[c];
-        azimuth[c] = std::atan2(m.sinTheta, m.cosTheta);
         const double norm = std::hypot(m.sinTheta, m.cosTheta);
         spread.leastNorm = std::min(spread.leastNorm, norm);
         spread.largestNorm = std::max(spread.largestNorm, norm);
@@ -165,32 +161,37 @@ bool BuildColumns(MeshCells& cells, const MeshMeridian* meridians, uint32_t colu
                 spread.cosStep, std::fabs(static_cast<double>(m.cosTheta) - previous.cosTheta));
         }
     }
+    return spread;
+}
+
+// Azimuth bands of the columns; false when the meridians do not turn one way
+// in narrow steps, and the rows then get no azimuth bands.
+bool BuildColumnBands(MeshCells& cells, const MeshMeridian* meridians, const bool* dead,
+                      uint32_t columns, MeridianSpread& spread)
+{
     if (!(spread.leastNorm > 0.5)) {
         return false;
     }
-    // Two equal meridians give every triangle between them a zero edge, and
-    // with it a zero determinant: such a column is never hit.
+    double azimuth[kMaxCellColumns + 1];
+    for (uint32_t c = 0; c <= columns; ++c) {
+        azimuth[c] = std::atan2(meridians[c].sinTheta, meridians[c].cosTheta);
+    }
     double sign = 0;
-    for (uint32_t c = 0; c < columns; ++c) {
-        cells.columnDead[c] = meridians[c].sinTheta == meridians[c + 1].sinTheta &&
-                              meridians[c].cosTheta == meridians[c + 1].cosTheta;
-        if (sign == 0 && !cells.columnDead[c]) {
+    for (uint32_t c = 0; c < columns && sign == 0; ++c) {
+        if (!dead[c]) {
             sign = std::remainder(azimuth[c + 1] - azimuth[c], kTurn) < 0 ? -1.0 : 1.0;
         }
-    }
-    if (sign == 0) {
-        return true;
     }
     const double start = sign * azimuth[0];
     double widest = 0;
     double at = start;
     for (uint32_t c = 0; c < columns; ++c) {
         const double step = sign * std::remainder(azimuth[c + 1] - azimuth[c], kTurn);
-        if (!(cells.columnDead[c] || (step > 0 && step <= kWidestColumn))) {
+        if (!(dead[c] || (step > 0 && step <= kWidestColumn))) {
             return false;
         }
         cells.columnLow[c] = at - kAngleSlack;
-        at += cells.columnDead[c] ? 0 : step;
+        at += dead[c] ? 0 : step;
         cells.columnHigh[c] = at + kAngleSlack;
         widest = std::max(widest, step);
     }
@@ -255,24 +256,34 @@ void BuildMeshCells(MeshCells& cells, const MeshRing* rings, uint32_t rows,
     cells.tileColumns = tileColumns;
     cells.rows = rows;
     cells.columns = columns;
-    const MeshMeridian* end = meridians + columns + 1;
-    if (std::none_of(meridians, end, [](const MeshMeridian& m) { return IsFinite(m); })) {
-        // Every vertex has a coordinate that is not a finite number: no
-        // triangle can be accepted, and no row is live.
-        cells.ready = true;
-        return;
+    // Two equal meridians give every triangle between them a zero edge, and
+    // with it a zero determinant: such a column is never hit.
+    bool dead[kMaxCellColumns];
+    bool anyColumn = false;
+    for (uint32_t c = 0; c < columns; ++c) {
+        dead[c] = meridians[c].sinTheta == meridians[c + 1].sinTheta &&
+                  meridians[c].cosTheta == meridians[c + 1].cosTheta;
+        anyColumn = anyColumn || !dead[c];
     }
-    MeridianSpread spread;
-    if (!std::all_of(meridians, end, [](const MeshMeridian& m) { return IsFinite(m); }) ||
-        !BuildColumns(cells, meridians, columns, spread)) {
-        return;
-    }
-    if (std::all_of(cells.columnDead, cells.columnDead + columns, [](bool dead) { return dead; })) {
-        cells.ready = true;
-        return;
-    }
+    bool anyRow = false;
     for (uint32_t r = 0; r < rows; ++r) {
-        cells.row[r] = RowBetween(rings[r], rings[r + 1], spread);
+        anyRow = anyRow || (IsFinite(rings[r]) && IsFinite(rings[r + 1]));
+    }
+    const MeshMeridian* end = meridians + columns + 1;
+    if (!anyRow || !anyColumn ||
+        std::none_of(meridians, end, [](const MeshMeridian& m) { return IsFinite(m); })) {
+        // Every triangle has a vertex that is not a finite number or a zero
+        // edge: none can be accepted, and no row is live.
+        cells.ready = true;
+        return;
+    }
+    if (!std::all_of(meridians, end, [](const MeshMeridian& m) { return IsFinite(m); })) {
+        return;
+    }
+    MeridianSpread spread = SpreadOf(meridians, columns);
+    const bool banded = BuildColumnBands(cells, meridians, dead, columns, spread);
+    for (uint32_t r = 0; r < rows; ++r) {
+        cells.row[r] = RowBetween(rings[r], rings[r + 1], spread, banded);
     }
     cells.ready = true;
 }
@@ -298,36 +309,37 @@ RayBearing BearingOf(const MeshCells& cells, const D3DVECTOR& direction, bool ba
     return bearing;
 }
 
-int CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& bearing,
-                     ColumnSpan (&spans)[3])
+ColumnSpans CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& forwards,
+                             const RayBearing& backwards)
 {
+    ColumnSpans spans{};
     const CellRow& row = cells.row[r];
-    if (!row.live) {
-        return 0;
+    if (!row.live || CannotReachThreshold(row, forwards.largest)) {
+        return spans;
     }
-    if (CannotReachThreshold(row, bearing.largest)) {
-        return 0;
-    }
-    const Margins margins = MarginsFor(row, bearing.largest);
-    if (bearing.elevation < row.elevationLow - margins.elevation ||
-        bearing.elevation > row.elevationHigh + margins.elevation) {
-        return 0;
-    }
-    if (row.polar || !(margins.azimuth <= kWidestAzimuthMargin)) {
-        spans[0] = ColumnSpan{0, cells.columns};
-        return 1;
-    }
-    const double* low = cells.columnLow;
-    const double* high = cells.columnHigh;
-    int count = 0;
-    for (const double shift : {-kTurn, 0.0, kTurn}) {
-        const double azimuth = bearing.azimuth + shift;
-        const auto first = std::lower_bound(high, high + cells.columns, azimuth - margins.azimuth);
-        const auto end = std::upper_bound(low, low + cells.columns, azimuth + margins.azimuth);
-        if (first - high < end - low) {
-            spans[count++] = ColumnSpan{static_cast<uint32_t>(first - high),
-                                        static_cast<uint32_t>(end - low)};
+    const Margins margins = MarginsFor(row, forwards.largest);
+    for (const RayBearing* bearing : {&forwards, &backwards}) {
+        if (bearing->elevation < row.elevationLow - margins.elevation ||
+            bearing->elevation > row.elevationHigh + margins.elevation) {
+            continue;
+        }
+        if (row.polar || !(margins.azimuth <= kWidestAzimuthMargin)) {
+            spans.span[0] = ColumnSpan{0, cells.columns};
+            spans.count = 1;
+            return spans;
+        }
+        const double* low = cells.columnLow;
+        const double* high = cells.columnHigh;
+        for (const double shift : {-kTurn, 0.0, kTurn}) {
+            const double azimuth = bearing->azimuth + shift;
+            const auto first =
+                std::lower_bound(high, high + cells.columns, azimuth - margins.azimuth);
+            const auto end = std::upper_bound(low, low + cells.columns, azimuth + margins.azimuth);
+            if (first - high < end - low) {
+                spans.span[spans.count++] = ColumnSpan{static_cast<uint32_t>(first - high),
+                                                       static_cast<uint32_t>(end - low)};
+            }
         }
     }
-    return count;
+    return spans;
 }

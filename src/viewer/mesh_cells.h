@@ -27,7 +27,7 @@ struct MeshMeridian {
 
 struct CellRow {
     bool live;    // false: every triangle has a vertex that is not a finite number
-    bool polar;   // no azimuth band: a ring of the row lies on or across the axis
+    bool polar;   // no azimuth band: a ring on or across the axis, or columns out of order
     double elevationLow, elevationHigh;
     double minHorizontal;  // least distance from the axis of a point of a cell
     double minDistance;    // least distance from the eye of a point of a cell
@@ -50,7 +50,6 @@ struct MeshCells {
     double azimuthStart = 0;
     double columnLow[kMaxCellColumns] = {};
     double columnHigh[kMaxCellColumns] = {};
-    bool columnDead[kMaxCellColumns] = {};  // between two equal meridians
     CellRow row[kMaxCellRows] = {};
 };
 
@@ -75,29 +74,30 @@ struct ColumnSpan {
     uint32_t end;
 };
 
-// The columns of row r whose cells may accept a ray with this bearing, as up
-// to three spans; returns how many.
-int CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& bearing,
-                     ColumnSpan (&spans)[3]);
+// The columns of a row whose cells may accept a ray, as up to six spans.
+struct ColumnSpans {
+    ColumnSpan span[6];
+    int count;
+};
 
-// Calls test(row, column) on every cell whose triangles may accept a ray along
-// the finite direction from the eye, until one call returns true. The triangle
-// test accepts hits behind the eye too, so the backward bearing is searched as
-// well.
-template <typename CellTest>
-bool AnyCandidateCell(const MeshCells& cells, const D3DVECTOR& direction, CellTest&& test)
+// Row r's candidate columns for a ray with these bearings forwards and
+// backwards: the triangle test also accepts hits behind the eye.
+ColumnSpans CandidateColumns(const MeshCells& cells, uint32_t r, const RayBearing& forwards,
+                             const RayBearing& backwards);
+
+// Calls test(row, first, end) on every span of cells [first, end) of a row
+// whose triangles may accept a ray along the finite direction from the eye,
+// until one call returns true.
+template <typename SpanTest>
+bool AnyCandidateSpan(const MeshCells& cells, const D3DVECTOR& direction, SpanTest&& test)
 {
-    for (const bool backwards : {false, true}) {
-        const RayBearing bearing = BearingOf(cells, direction, backwards);
-        for (uint32_t r = 0; r < cells.rows; ++r) {
-            ColumnSpan spans[3];
-            const int count = CandidateColumns(cells, r, bearing, spans);
-            for (int k = 0; k < count; ++k) {
-                for (uint32_t c = spans[k].first; c < spans[k].end; ++c) {
-                    if (!cells.columnDead[c] && test(r, c)) {
-                        return true;
-                    }
-                }
+    const RayBearing forwards = BearingOf(cells, direction, false);
+    const RayBearing backwards = BearingOf(cells, direction, true);
+    for (uint32_t r = 0; r < cells.rows; ++r) {
+        const ColumnSpans spans = CandidateColumns(cells, r, forwards, backwards);
+        for (int k = 0; k < spans.count; ++k) {
+            if (test(r, spans.span[k].first, spans.span[k].end)) {
+                return true;
             }
         }
     }

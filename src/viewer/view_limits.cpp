@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "math/d3d_math.h"
 #include "viewer/camera.h"
@@ -19,11 +20,6 @@ constexpr int kMaxWalkSteps = 1100;
 D3DVECTOR Position(const PanoVertex& v)
 {
     return D3DVECTOR{v.x, v.y, v.z};
-}
-
-D3DVECTOR Sub(const D3DVECTOR& a, const D3DVECTOR& b)
-{
-    return D3DVECTOR{a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
 bool IsFinite(double pan, double tilt, double fov)
@@ -52,36 +48,45 @@ double NormalisePan(double pan)
 bool IntersectRayTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, const D3DVECTOR& a,
                           const D3DVECTOR& b, const D3DVECTOR& c, float& t, float& u, float& v)
 {
-    const D3DVECTOR e1 = Sub(b, a);
-    const D3DVECTOR e2 = Sub(c, a);
-    D3DVECTOR p;
-    VecCross(p, direction, e2);
-    float det = VecDot(e1, p);
-    D3DVECTOR tv;
+    // Vector differences, VecCross and VecDot written out component by
+    // component, operation for operation, so that the corner rays' hot loop
+    // keeps them in registers: e1 = b - a, e2 = c - a, p = direction x e2.
+    const float e1x = b.x - a.x, e1y = b.y - a.y, e1z = b.z - a.z;
+    const float e2x = c.x - a.x, e2y = c.y - a.y, e2z = c.z - a.z;
+    const float px = direction.y * e2z - direction.z * e2y;
+    const float py = direction.z * e2x - direction.x * e2z;
+    const float pz = direction.x * e2y - direction.y * e2x;
+    float det = e1x * px + e1y * py + e1z * pz;
+    float tx, ty, tz;
     if (det > 0) {
-        tv = Sub(origin, a);
+        tx = origin.x - a.x;
+        ty = origin.y - a.y;
+        tz = origin.z - a.z;
     } else {
-        tv = Sub(a, origin);
+        tx = a.x - origin.x;
+        ty = a.y - origin.y;
+        tz = a.z - origin.z;
         det = -det;
     }
     if (det < kRayEpsilon) {
         return false;
     }
-    u = VecDot(tv, p);
-    if (u < 0.0f || u > det) {
+    const float uRaw = tx * px + ty * py + tz * pz;
+    if (uRaw < 0.0f || uRaw > det) {
         return false;
     }
-    D3DVECTOR q;
-    VecCross(q, tv, e1);
-    v = VecDot(direction, q);
-    if (v < 0.0f || u + v > det) {
+    // q = tv x e1
+    const float qx = ty * e1z - tz * e1y;
+    const float qy = tz * e1x - tx * e1z;
+    const float qz = tx * e1y - ty * e1x;
+    const float vRaw = direction.x * qx + direction.y * qy + direction.z * qz;
+    if (vRaw < 0.0f || uRaw + vRaw > det) {
         return false;
     }
-    t = VecDot(e2, q);
     const float inverse = 1.0f / det;
-    t *= inverse;
-    u *= inverse;
-    v *= inverse;
+    t = (e2x * qx + e2y * qy + e2z * qz) * inverse;
+    u = uRaw * inverse;
+    v = vRaw * inverse;
     return true;
 }
 
@@ -166,17 +171,25 @@ bool HitsCandidateCell(const ViewLimits& limits, const D3DVECTOR& origin,
     const PanoramaMesh& mesh = limits.mesh;
     const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
     const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
-    return AnyCandidateCell(mesh.cells, direction, [&](uint32_t r, uint32_t c) {
-        const uint32_t k = r / rowsPerTile * limits.tileColumns + c / columnsPerTile;
-        const PanoVertex* row =
-            mesh.tileVertices[k].get() + r % rowsPerTile * 2 * (columnsPerTile + 1);
-        const uint32_t j = 2 * (c % columnsPerTile);
-        return HitsStripTriangle(origin, direction, row + j) ||
-               HitsStripTriangle(origin, direction, row + j + 1);
-    });
+    const auto hitsSpan = [&](uint32_t r, uint32_t first, uint32_t end) {
+        const uint32_t firstTile = r / rowsPerTile * limits.tileColumns;
+        const uint32_t stripRow = r % rowsPerTile * 2 * (columnsPerTile + 1);
+        for (uint32_t c = first; c < end; ++c) {
+            const PanoVertex* cell = mesh.tileVertices[firstTile + c / columnsPerTile].get() +
+                                     stripRow + 2 * (c % columnsPerTile);
+            if (HitsStripTriangle(origin, direction, cell) ||
+                HitsStripTriangle(origin, direction, cell + 1)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return AnyCandidateSpan(mesh.cells, direction, hitsSpan);
 }
 
-bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, double pan)
+// The ray for the view turned by `turnAngle`, the negated pan in single
+// precision.
+bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, float turnAngle)
 {
     if (!ray.formed) {
         // No ray can be formed for this view; leave the pan where the angle
@@ -184,7 +197,7 @@ bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, double pan)
         return true;
     }
     D3DMATRIX turn, inverse;
-    MatRotateY(turn, static_cast<float>(-pan));
+    MatRotateY(turn, turnAngle);
     MatMultiply(inverse, ray.lift, turn);
     const D3DVECTOR direction{
         static_cast<float>(ray.dx * inverse._11 + ray.dy * inverse._21 + inverse._31),
@@ -208,7 +221,8 @@ bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, double pan)
 
 bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
 {
-    return CastCornerRay(limits, MakeCornerRay(limits, state, px, py), state.pan);
+    return CastCornerRay(limits, MakeCornerRay(limits, state, px, py),
+                         static_cast<float>(-state.pan));
 }
 
 void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32_t py,
@@ -218,7 +232,20 @@ void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32
     const auto outside = [&] { return rightSide ? state.pan > half : state.pan < half; };
     // Only the pan changes during the search.
     const CornerRay ray = MakeCornerRay(limits, state, px, py);
-    const auto hits = [&] { return CastCornerRay(limits, ray, state.pan); };
+    // A step too small to change the pan in single precision, far from the
+    // range, casts the same ray again.
+    bool cast = false;
+    float lastAngle = 0;
+    bool lastHit = false;
+    const auto hits = [&] {
+        const float angle = static_cast<float>(-state.pan);
+        if (!cast || std::memcmp(&angle, &lastAngle, sizeof angle) != 0) {
+            lastHit = CastCornerRay(limits, ray, angle);
+            lastAngle = angle;
+            cast = true;
+        }
+        return lastHit;
+    };
     float step = stepDegrees;
 
     if (hits()) {
