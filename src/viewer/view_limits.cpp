@@ -157,9 +157,19 @@ bool CellsFit(const ViewLimits& limits)
 {
     const PanoramaMesh& mesh = limits.mesh;
     const MeshCells& cells = mesh.cells;
-    return cells.ready && cells.tileRows == limits.tileRows &&
-           cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
-           cells.columns == mesh.meshColumns;
+    if (!(cells.ready && cells.tileRows == limits.tileRows &&
+          cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
+          cells.columns == mesh.meshColumns)) {
+        return false;
+    }
+    // Arrays freed since (when the scene shuts down) leave the scan, which
+    // skips them.
+    for (int k = 0; k < limits.tileRows * limits.tileColumns; ++k) {
+        if (!mesh.tileVertices[k]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Only the cells whose bounds hold the ray: the same triangle test on the

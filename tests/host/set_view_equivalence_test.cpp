@@ -365,6 +365,22 @@ TEST_F(SetViewEquivalence, BenchRequestsAtTheLimits)
     }
 }
 
+TEST_F(SetViewEquivalence, FreedTileArrays)
+{
+    // Arrays freed after the build, as when the scene shuts down: both test
+    // only the tiles that are left.
+    for (const int freed : {0, 1}) {
+        Scene scene;
+        BuildScene(scene, SampleCylinderSettings(), 2605, 635);
+        scene.mesh.tileVertices[freed].reset();
+        const ViewLimits limits = scene.Limits(800, 600);
+        ViewState reference = scene.view;
+        ViewState fast = scene.view;
+        Sweep(limits, scene.extent, 16, reference, fast, tally_);
+    }
+    EXPECT_GE(tally_.requests, 2 * 7 * 5 * 19);
+}
+
 TEST_F(SetViewEquivalence, RaysAtVerticesAndEdges)
 {
     for (const SceneCase& c : RegularScenes()) {
