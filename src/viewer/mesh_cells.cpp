@@ -24,7 +24,8 @@
 // the same with the distance from the axis in azimuth. The bands below hold
 // every such Y; the margins add these angles. And the exact det is at most
 // |D|max times the same sum for (e1, e2): when that plus its error stays
-// below 0.0001f, no triangle of the row is accepted at all.
+// below 0.0001f, no triangle of the row is accepted at all. A product that
+// underflows adds at most 2^-149 instead, times the factors it later meets.
 
 namespace {
 
@@ -34,8 +35,9 @@ constexpr double kRounding = 8 * kUnit;
 // file's own double arithmetic, many times over.
 constexpr double kAngleSlack = 1e-6;
 constexpr double kSlack = 1e-9;
-// An underflowing single-precision result is off by far less than this.
-constexpr double kUnderflow = 1e-38;
+// A product that underflows in single precision is off by at most this,
+// however small the factors.
+constexpr double kTiny = 1.401298464324817e-45;  // 2^-149
 constexpr double kTurn = 6.283185307179586;
 constexpr double kQuarterTurn = 1.5707963267948966;
 constexpr double kRayThreshold = static_cast<double>(0.0001f);
@@ -51,7 +53,10 @@ constexpr double kAbove = 2.0;  // beyond any elevation
 
 bool IsFinite(const MeshRing& ring) { return std::isfinite(ring.radius) && std::isfinite(ring.y); }
 
-bool IsFinite(const MeshMeridian& m) { return std::isfinite(m.sinTheta) && std::isfinite(m.cosTheta); }
+bool IsFinite(const MeshMeridian& m)
+{
+    return std::isfinite(m.sinTheta) && std::isfinite(m.cosTheta);
+}
 
 struct MeridianSpread {
     double leastNorm, largestNorm;  // of (sin, cos) as rounded
@@ -70,8 +75,8 @@ void RegularBand(CellRow& row, const MeshRing& a, const MeshRing& b, const Merid
     for (const MeshRing& ring : {a, b}) {
         const double nearest = ring.radius * s.leastNorm * (1 - kUnit) * (1 - kSlack);
         const double farthest = ring.radius * s.largestNorm * (1 + kUnit) * (1 + kSlack);
-        const double bounds[] = {std::atan2(ring.y, nearest * s.chord), std::atan2(ring.y, farthest)};
-        for (const double e : bounds) {
+        for (const double e :
+             {std::atan2(ring.y, nearest * s.chord), std::atan2(ring.y, farthest)}) {
             low = std::min(low, e);
             high = std::max(high, e);
         }
@@ -139,7 +144,10 @@ CellRow RowBetween(const MeshRing& a, const MeshRing& b, const MeridianSpread& s
     row.edgeLength = edge.x + edge.y + edge.z;
     row.detCap = Crossed(edge, ring);
     row.detError = kRounding * Crossed(edge, ring);
-    row.sideError = kRounding * (Crossed(corner, ring) + Crossed(corner, edge));
+    row.sideError = kRounding * (Crossed(corner, ring) + Crossed(corner, edge)) + 16 * kTiny;
+    // Underflowing products inside p and q, times the factors they meet.
+    row.detFloor = 4 * kTiny * (row.edgeLength + 2);
+    row.sideFloor = 4 * kTiny * (2 * (corner.x + corner.y + corner.z) + 4);
     return row;
 }
 
@@ -209,7 +217,7 @@ bool BuildColumnBands(MeshCells& cells, const MeshMeridian* meridians, const boo
 // of the row is accepted, whatever the ray's direction.
 bool CannotReachThreshold(const CellRow& row, double largest)
 {
-    const double detError = row.detError * largest + kUnderflow;
+    const double detError = row.detError * largest + row.detFloor;
     return row.detCap * largest * (1 + kSlack) + detError < kRayThreshold;
 }
 
@@ -223,13 +231,13 @@ struct Margins {
 Margins MarginsFor(const CellRow& row, double largest)
 {
     constexpr double kNone = std::numeric_limits<double>::infinity();
-    const double detError = row.detError * largest + kUnderflow;
+    const double detError = row.detError * largest + row.detFloor;
     const double leastDet = kRayThreshold - detError;
     if (!(leastDet > 0)) {
         return {kNone, kNone};
     }
     const double tau =
-        2 * kUnit + (2 * detError + row.sideError * largest + 2 * kUnderflow) / leastDet;
+        2 * kUnit + (2 * detError + row.sideError * largest + row.sideFloor) / leastDet;
     const double distance = row.edgeLength * (3 * tau + (1 + 3 * tau) * kUnit) * (1 + kSlack);
     Margins margins{kNone, kNone};
     if (distance < row.minDistance) {

@@ -34,7 +34,9 @@ struct CellRow {
     double edgeLength;     // bound of the 1-norm of any edge, as rounded
     double detCap;         // bound of the exact determinant per unit of direction
     double detError;       // bound of the determinant's rounding per unit of direction
+    double detFloor;       // and what underflow may add to it
     double sideError;      // bound of the rounding of u plus that of v, the same way
+    double sideFloor;
 };
 
 struct MeshCells {
