@@ -5,7 +5,6 @@
 // requests that are not finite numbers or far out of range.
 #include <gtest/gtest.h>
 
-#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -251,13 +250,13 @@ void SweepScenes(const std::vector<SceneCase>& scenes, const std::vector<Viewpor
     }
 }
 
-// Vertex (ring r, meridian c) seen from the eye, as a view centred on it.
+// A point of the mesh seen from the eye, as a view centred on it.
 ViewState Aim(const PanoVertex& v, double fov)
 {
     return ViewState{-std::atan2(v.x, v.z), std::atan2(v.y, std::hypot(v.x, v.z)), fov};
 }
 
-// Rays through the screen centre at vertices, at the middle of edges, and
+// Rays through the screen centre at vertices and triangle centres, and
 // nudged off them by tiny angles, where a cell's bounds would first be too
 // narrow; and rays through the corners of random views.
 void CompareRays(const Scene& scene, Tally& tally)
