@@ -9,6 +9,7 @@ WIN64 := $(BUILD)/win64
 FUZZ := $(BUILD)/fuzz
 JOBS ?= 2
 FUZZ_SECONDS ?= 600
+SOAK_SECONDS ?= 600
 
 CONFIGURE := cmake -G Ninja -DCMAKE_BUILD_TYPE=Release
 
@@ -32,7 +33,7 @@ SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
 SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
 SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
 
-.PHONY: all deps demo host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz clean
+.PHONY: all deps demo host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
 
 all: host win
 
@@ -106,7 +107,15 @@ endif
 test-e2e: host win $(RUN_TARGET)
 	$(SESSION_RUN) tests/e2e/run $(BUILD) $(RUN_TREE)
 
-test: test-host test-asan test-win test-fuzz test-e2e
+# Packed viewers under a seeded random stream of user input for SOAK_SECONDS
+# (SOAK_SEED=N replays a run); `make test` runs it for a minute.
+soak: host win $(RUN_TARGET)
+	$(SESSION_RUN) tests/soak/run $(BUILD) $(RUN_TREE) $(SOAK_SECONDS)
+
+test-soak: host win $(RUN_TARGET)
+	$(SESSION_RUN) tests/soak/run $(BUILD) $(RUN_TREE) 60
+
+test: test-host test-asan test-win test-fuzz test-e2e test-soak
 
 clean:
 	rm -rf $(BUILD)

@@ -11,6 +11,19 @@ HRESULT SurfaceFailure(HRESULT result, HRESULT otherwise)
     return result == DDERR_OUTOFVIDEOMEMORY ? DDERR_OUTOFVIDEOMEMORY : otherwise;
 }
 
+// The part of a window's frame that lies on the screen, and where it comes
+// from in the back buffer (of the same size, so only the offsets differ).
+// False when none of it is on the screen.
+bool ClipToScreen(const RECT& target, const RECT& screen, RECT& source, RECT& onScreen)
+{
+    if (!IntersectRect(&onScreen, &target, &screen)) {
+        return false;
+    }
+    source = RECT{onScreen.left - target.left, onScreen.top - target.top,
+                  onScreen.right - target.left, onScreen.bottom - target.top};
+    return true;
+}
+
 }  // namespace
 
 static_assert(STATUS_DD_OUTOFVIDEOMEMORY == DDERR_OUTOFVIDEOMEMORY);
@@ -100,6 +113,9 @@ HRESULT CD3DDisplay::BuildWindowedSurfaces()
     if (FAILED(created)) {
         return SurfaceFailure(created, FWERR_NO_PRIMARY);
     }
+    PrepareSurfaceDesc(desc, 0, 0);
+    primary->GetSurfaceDesc(&desc);
+    screenRect = RECT{0, 0, static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight)};
     IDirectDrawClipper* clipper = nullptr;
     if (FAILED(directDraw->CreateClipper(0, &clipper, nullptr))) {
         return FWERR_NO_CLIPPER;
@@ -156,7 +172,14 @@ HRESULT CD3DDisplay::Present()
     if (fullscreen) {
         return primary->Flip(nullptr, DDFLIP_WAIT);
     }
-    return primary->Blt(&presentRect, backBuffer, nullptr, DDBLT_WAIT, nullptr);
+    // Wine refuses a blit that reaches past the screen, where Windows would
+    // let the clipper cut it: a window partly off the screen would end the
+    // program. Only the part on the screen is copied.
+    RECT source, onScreen;
+    if (!ClipToScreen(presentRect, screenRect, source, onScreen)) {
+        return DD_OK;
+    }
+    return primary->Blt(&onScreen, backBuffer, &source, DDBLT_WAIT, nullptr);
 }
 
 HRESULT CD3DDisplay::RestoreLostSurfaces()

@@ -13,6 +13,20 @@ CD3DApplication* currentApp = nullptr;
 
 constexpr LONG kFullscreenStyle = static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_SYSMENU);
 
+// Sets a flag for the life of the scope and gives back its earlier value, so
+// a build inside a rebuild leaves it set for the rest of the rebuild.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), earlier_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = earlier_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    const bool earlier_;
+};
+
 }  // namespace
 
 CD3DApplication::CD3DApplication()
@@ -100,8 +114,12 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
 
     result = BuildEnvironment();
     if (FAILED(result)) {
-        ShowFrameworkError(result, ERRKIND_FATAL);
-        TearDownEnvironment();
+        // Without a display the window was closed during the fallback
+        // warning: the user has already ended the program.
+        if (display) {
+            ShowFrameworkError(result, ERRKIND_FATAL);
+            TearDownEnvironment();
+        }
         return E_FAIL;
     }
     clock.Start(timeGetTime());
@@ -177,6 +195,7 @@ void CD3DApplication::SetPaused(bool pause)
 
 HRESULT CD3DApplication::BuildEnvironment()
 {
+    const FlagScope busy(building);
     for (;;) {
         const DWORD flags = selectedDevice->inWindow ? 0 : DISPLAY_FULLSCREEN;
         HRESULT result = display->Open(window, selectedDevice->adapterGuid,
@@ -187,11 +206,12 @@ HRESULT CD3DApplication::BuildEnvironment()
             direct3D = display->direct3D;
             renderDevice = display->device;
             renderTarget = display->backBuffer;
+            resourcesHeld = true;
             result = AcquireDeviceResources();
             if (SUCCEEDED(result)) {
                 return S_OK;
             }
-            ReleaseDeviceResources();
+            ReleaseHeldResources();
             display->Close();
         }
         // The copies would point at released objects: nobody may draw now.
@@ -203,6 +223,11 @@ HRESULT CD3DApplication::BuildEnvironment()
             return result;
         }
         ShowFrameworkError(result, ERRKIND_FALLBACK);
+        // Closing the window while the warning was up tore the environment
+        // down: there is nothing left to open.
+        if (!display) {
+            return result;
+        }
         // One fallback per process, and only when a software device exists.
         if (softwareFallbackUsed ||
             FAILED(ChooseDefaultDisplayDevice(&selectedDevice, DEVCHOICE_SOFTWARE_ONLY))) {
@@ -214,7 +239,8 @@ HRESULT CD3DApplication::BuildEnvironment()
 
 HRESULT CD3DApplication::RebuildEnvironment()
 {
-    ReleaseDeviceResources();
+    const FlagScope busy(building);
+    ReleaseHeldResources();
     HRESULT result = display->Close();
     if (SUCCEEDED(result)) {
         const bool windowed = selectedDevice->inWindow != 0;
@@ -233,7 +259,8 @@ HRESULT CD3DApplication::RebuildEnvironment()
         }
         result = BuildEnvironment();
     }
-    if (FAILED(result)) {
+    // Without a display the window was closed during the fallback warning.
+    if (FAILED(result) && display) {
         ShowFrameworkError(result, ERRKIND_FATAL);
         SendMessageA(window, WM_CLOSE, 0, 0);
     }
@@ -245,11 +272,19 @@ void CD3DApplication::TearDownEnvironment()
     isActive = false;
     isReady = false;
     if (display) {
-        ReleaseDeviceResources();
+        ReleaseHeldResources();
         display.reset();  // closes it
         ShutdownScene();
     }
     ReleaseDisplayDevices();
+}
+
+void CD3DApplication::ReleaseHeldResources()
+{
+    if (resourcesHeld) {
+        resourcesHeld = false;
+        ReleaseDeviceResources();
+    }
 }
 
 int CD3DApplication::ShowFrameworkError(HRESULT code, int kind)

@@ -67,11 +67,23 @@ protected:
 
 private:
     LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam);
+    // Sizing, the full-screen switch and a device change may rebuild now: the
+    // application is active and ready, and no build is under way.
+    bool CanRebuild() const { return isActive && isReady && !building; }
+    // Gives back what AcquireDeviceResources made, once per acquisition.
+    void ReleaseHeldResources();
 
     // The pause a granted suspend query took, until the resume or the
     // query-failed notice gives it back.
     bool suspendPaused = false;
     bool softwareFallbackUsed = false;
+    // AcquireDeviceResources ran (also when it failed: it may have made
+    // part) and ReleaseDeviceResources has not run since.
+    bool resourcesHeld = false;
+    // A build or rebuild is under way. Its message boxes (the fallback
+    // warning, the fatal message) have no owner, so the window's messages
+    // still arrive while they are shown.
+    bool building = false;
     bool lastWindowedState = true;
     // The window's style and place before it went full screen.
     LONG savedWindowStyle = 0;

@@ -23,7 +23,7 @@ LRESULT CD3DApplication::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         break;
     case WM_SIZE:
         isActive = !(wParam == SIZE_MINIMIZED || wParam == SIZE_MAXHIDE);
-        if (isActive && isReady && IsWindowed()) {
+        if (CanRebuild() && IsWindowed()) {
             // The back buffer has the client area's size.
             isReady = false;
             if (FAILED(RebuildEnvironment())) {
@@ -98,7 +98,7 @@ LRESULT CD3DApplication::HandleCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
     case CMD_CHANGE_DEVICE:
-        if (isActive && isReady) {
+        if (CanRebuild()) {
             SetPaused(true);
             if (FAILED(RunChangeDeviceDialog(&selectedDevice))) {
                 SetPaused(false);
@@ -108,7 +108,7 @@ LRESULT CD3DApplication::HandleCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case CMD_TOGGLE_FULLSCREEN:
-        if (isActive && isReady) {
+        if (CanRebuild()) {
             isReady = false;
             selectedDevice->inWindow = !selectedDevice->inWindow;
             if (SUCCEEDED(RebuildEnvironment())) {

@@ -1,12 +1,24 @@
-// winctl: what the end-to-end tests cannot do from X without a window
-// manager. Finds a top-level window by its exact title and
+// winctl: what the end-to-end and soak tests cannot do from X without a
+// window manager. Finds a top-level window by its exact title and
 //   maximize  asks it to maximise (as the title bar's button would)
+//   minimize  asks it to minimise (the title bar's button)
+//   restore   asks it to restore a minimised window (a click on its task)
+//   resize W H  gives it an outer size of W x H (as a drag of its border ends)
+//   close     posts WM_CLOSE (the title bar's close button)
+//   activate  makes it the foreground window (as a click on its task would)
 //   text      prints the text of its static controls (a message box's message)
-// Exit code 1 when no such window exists.
+//   state     prints what its thread is in and how it shows: "menu" (a menu
+//             loop, also with no menu open), "movesize", "iconic"
+// Exit code 1 when no such window exists. Without a title:
+//   windows CLASS  prints one line per visible top-level window of that class
+//                  (#32770 dialogs, #32768 menus): its title, a tab and the
+//                  text of its static controls joined by " / "
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -24,25 +36,114 @@ BOOL CALLBACK PrintStatic(HWND child, LPARAM)
     return TRUE;
 }
 
+BOOL CALLBACK JoinStatic(HWND child, LPARAM joined)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    char text[2048] = {};
+    if (lstrcmpiA(className, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0) {
+        std::string& line = *reinterpret_cast<std::string*>(joined);
+        if (!line.empty()) {
+            line += " / ";
+        }
+        for (const char* c = text; *c; ++c) {
+            line += (*c == '\r' || *c == '\n') ? ' ' : *c;
+        }
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintOfClass(HWND window, LPARAM wanted)
+{
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (IsWindowVisible(window) && lstrcmpA(className, reinterpret_cast<const char*>(wanted)) == 0) {
+        char title[256] = {};
+        GetWindowTextA(window, title, sizeof title);
+        std::string text;
+        EnumChildWindows(window, JoinStatic, reinterpret_cast<LPARAM>(&text));
+        std::printf("%s\t%s\n", title, text.c_str());
+    }
+    return TRUE;
+}
+
+void PrintState(HWND window)
+{
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    std::string words;
+    const auto add = [&words](bool on, const char* word) {
+        if (on) {
+            words += words.empty() ? "" : " ";
+            words += word;
+        }
+    };
+    add((thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0, "menu");
+    add((thread.flags & GUI_INMOVESIZE) != 0, "movesize");
+    add(IsIconic(window) != 0, "iconic");
+    std::printf("%s\n", words.c_str());
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: winctl maximize|minimize|restore|close|activate|text|state TITLE\n"
+                 "       winctl resize TITLE WIDTH HEIGHT\n"
+                 "       winctl windows CLASS\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: winctl maximize|text TITLE\n");
-        return 2;
+    if (argc == 3 && std::strcmp(argv[1], "windows") == 0) {
+        EnumWindows(PrintOfClass, reinterpret_cast<LPARAM>(argv[2]));
+        return 0;
+    }
+    const bool resize = argc == 5 && std::strcmp(argv[1], "resize") == 0;
+    if (argc != 3 && !resize) {
+        return Usage();
     }
     HWND window = FindWindowA(nullptr, argv[2]);
     if (!window) {
         return 1;
     }
-    if (std::strcmp(argv[1], "maximize") == 0) {
-        PostMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    if (resize) {
+        const int width = std::atoi(argv[3]);
+        const int height = std::atoi(argv[4]);
+        SetWindowPos(window, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    const struct {
+        const char* verb;
+        UINT message;
+        WPARAM command;
+    } posted[] = {
+        {"maximize", WM_SYSCOMMAND, SC_MAXIMIZE},
+        {"minimize", WM_SYSCOMMAND, SC_MINIMIZE},
+        {"restore", WM_SYSCOMMAND, SC_RESTORE},
+        {"close", WM_CLOSE, 0},
+    };
+    for (const auto& entry : posted) {
+        if (std::strcmp(argv[1], entry.verb) == 0) {
+            PostMessageA(window, entry.message, entry.command, 0);
+            return 0;
+        }
+    }
+    if (std::strcmp(argv[1], "activate") == 0) {
+        SetForegroundWindow(window);
         return 0;
     }
     if (std::strcmp(argv[1], "text") == 0) {
         EnumChildWindows(window, PrintStatic, 0);
         return 0;
     }
-    return 2;
+    if (std::strcmp(argv[1], "state") == 0) {
+        PrintState(window);
+        return 0;
+    }
+    return Usage();
 }

@@ -2,155 +2,9 @@
 // frames while a script, run from timer messages inside its own message
 // loop, minimises, pauses, resizes, toggles full screen, drives the
 // change-device dialog and ends the program.
-#include <windows.h>
+#include "application_test_app_win.h"
 
-#include <gtest/gtest.h>
-
-#include <mmsystem.h>
-
-#include <functional>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "display/device_table_win.h"
-#include "framework/d3d_application_win.h"
-#include "framework/status_codes.h"
-#include "resources/resource_ids.h"
-
-namespace {
-
-constexpr UINT_PTR kScriptTimer = 77;
-constexpr DWORD kScriptTimeoutMs = 20000;
-
-class TestApp : public CD3DApplication {
-public:
-    // A step returns true when it is done; the next one runs on the next tick.
-    using Step = std::function<bool(TestApp&)>;
-
-    HRESULT AcquireDeviceResources() override
-    {
-        ++acquired;
-        return S_OK;
-    }
-    HRESULT ReleaseDeviceResources() override
-    {
-        ++released;
-        return S_OK;
-    }
-    HRESULT AdvanceScene(float seconds) override
-    {
-        sceneSeconds = seconds;
-        return S_OK;
-    }
-    HRESULT DrawScene() override
-    {
-        ++frames;
-        renderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00336699, 1.0f, 0);
-        return S_OK;
-    }
-    HRESULT ShutdownScene() override
-    {
-        ++shutdowns;
-        return S_OK;
-    }
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_TIMER && wParam == kScriptTimer) {
-            RunScript();
-            return 0;
-        }
-        return CD3DApplication::HandleMessage(hwnd, message, wParam, lParam);
-    }
-
-    // Runs the steps inside MainLoop; returns MainLoop's result.
-    int Run(std::vector<Step> script)
-    {
-        steps = std::move(script);
-        startTick = timeGetTime();
-        SetTimer(window, kScriptTimer, 20, nullptr);
-        return MainLoop();
-    }
-
-    int frames = 0, acquired = 0, released = 0, shutdowns = 0;
-    float sceneSeconds = -1;
-    bool finished = false;
-    std::string failure;
-
-private:
-    // After the last step the program must end by itself; a run that
-    // outlives the time limit fails and is closed.
-    void RunScript()
-    {
-        if (timeGetTime() - startTick > kScriptTimeoutMs) {
-            if (failure.empty()) {
-                failure = finished ? "still running after the script" : "timed out at step " + std::to_string(next);
-            }
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            return;
-        }
-        if (next < steps.size() && steps[next](*this)) {
-            ++next;
-        }
-        finished = next == steps.size();
-    }
-
-    std::vector<Step> steps;
-    size_t next = 0;
-    DWORD startTick = 0;
-};
-
-// Steps.
-TestApp::Step WaitFrames(int count)
-{
-    auto start = std::make_shared<int>(-1);
-    return [=](TestApp& app) {
-        if (*start < 0) {
-            *start = app.frames;
-        }
-        return app.frames >= *start + count;
-    };
-}
-
-TestApp::Step WaitMs(DWORD ms)
-{
-    auto start = std::make_shared<std::optional<DWORD>>();
-    return [=](TestApp&) {
-        if (!*start) {
-            *start = timeGetTime();
-        }
-        return timeGetTime() - **start >= ms;
-    };
-}
-
-TestApp::Step Do(std::function<void(TestApp&)> action)
-{
-    return [=](TestApp& app) {
-        action(app);
-        return true;
-    };
-}
-
-TestApp::Step Close()
-{
-    return Do([](TestApp& app) { PostMessageA(app.window, WM_CLOSE, 0, 0); });
-}
-
-struct AppRun {
-    TestApp app;
-    int exitCode = -1;
-};
-
-void StartApp(TestApp& app)
-{
-    ASSERT_EQ(app.Startup(GetModuleHandleA(nullptr), ""), S_OK);
-    ASSERT_NE(app.window, nullptr);
-    ASSERT_TRUE(app.isReady);
-}
-
-DWORD WindowStyle(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
-
-}  // namespace
+using namespace apptest;
 
 TEST(Application, FramesWhileActiveNoneWhileMinimised)
 {
@@ -417,40 +271,13 @@ TEST(Application, ChangeDeviceDialogCancelThenConfirm)
 
 namespace {
 
-struct MessageBoxSeen {
-    std::string text;
-    HICON icon = nullptr;
-};
-
-// Waits on another thread for a message box with the caption, reads it and
-// presses OK.
-DWORD WINAPI AnswerMessageBox(void* context)
-{
-    auto* seen = static_cast<std::pair<const char*, MessageBoxSeen>*>(context);
-    for (int tries = 0; tries < 500; ++tries) {
-        if (HWND box = FindWindowA("#32770", seen->first)) {
-            char text[1024] = {};
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            seen->second.text = text;
-            // Wine's message box keeps its icon in control 1088.
-            seen->second.icon =
-                reinterpret_cast<HICON>(SendDlgItemMessageA(box, 1088, STM_GETICON, 0, 0));
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return 0;
-        }
-        Sleep(10);
-    }
-    return 1;
-}
-
 MessageBoxSeen ShowAndRead(CD3DApplication& app, HRESULT code, int kind)
 {
-    std::pair<const char*, MessageBoxSeen> seen{app.windowTitle, {}};
-    HANDLE reader = CreateThread(nullptr, 0, AnswerMessageBox, &seen, 0, nullptr);
+    BoxAnswerer answerer(app.windowTitle);
     EXPECT_EQ(app.ShowFrameworkError(code, kind), IDOK);
-    WaitForSingleObject(reader, 10000);
-    CloseHandle(reader);
-    return seen.second;
+    answerer.Stop();
+    EXPECT_EQ(answerer.Seen().size(), 1u);
+    return answerer.Seen().empty() ? MessageBoxSeen{} : answerer.Seen().front();
 }
 
 }  // namespace

@@ -166,6 +166,60 @@ TEST(Display, WindowedFrameReachesTheScreen)
     EXPECT_EQ(display.Present(), FWERR_NOT_INITIALIZED);
 }
 
+// Windows may hang over any edge of the screen: the part on the screen
+// shows the matching part of the frame, and a window wholly off the screen
+// presents nothing without an error.
+TEST(Display, WindowPartlyOffTheScreenShowsItsVisiblePart)
+{
+    DeviceEntry* device = DefaultDevice();
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        const char* label;
+        int x, y;
+    };
+    const Case cases[] = {
+        {"over the left edge", -150, 100},
+        {"over the top edge", 100, -150},
+        {"over the right edge", screenWidth - 200, 100},
+        {"over the bottom edge", 100, screenHeight - 120},
+        {"beyond the right edge", screenWidth + 50, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestWindow window(400, 300, c.x, c.y);
+        CD3DDisplay display;
+        ASSERT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid,
+                               &device->chosenMode, 0),
+                  S_OK);
+        // The frame's left half orange, its right half blue.
+        D3DRECT left{0, 0, display.bufferWidth / 2, display.bufferHeight};
+        D3DRECT right{display.bufferWidth / 2, 0, display.bufferWidth, display.bufferHeight};
+        ASSERT_EQ(display.device->Clear(1, &left, D3DCLEAR_TARGET, 0x00FF8040, 1.0f, 0), S_OK);
+        ASSERT_EQ(display.device->Clear(1, &right, D3DCLEAR_TARGET, 0x002040FF, 1.0f, 0), S_OK);
+        EXPECT_EQ(display.Present(), S_OK);
+
+        // Every corner of the client area that lies on the screen shows its half.
+        const RECT& target = display.presentRect;
+        int seen = 0;
+        for (const POINT corner : {POINT{target.left + 2, target.top + 2},
+                                   POINT{target.right - 3, target.top + 2},
+                                   POINT{target.left + 2, target.bottom - 3},
+                                   POINT{target.right - 3, target.bottom - 3}}) {
+            if (corner.x < 0 || corner.y < 0 || corner.x >= screenWidth || corner.y >= screenHeight) {
+                continue;
+            }
+            const bool leftHalf = corner.x - target.left < display.bufferWidth / 2;
+            EXPECT_EQ(PrimaryPixel(display.primary, corner.x, corner.y),
+                      leftHalf ? 0xFF8040u : 0x2040FFu)
+                << "at " << corner.x << ", " << corner.y;
+            ++seen;
+        }
+        EXPECT_EQ(seen, c.x > screenWidth ? 0 : 2) << "two corners on the screen";
+        EXPECT_EQ(display.Close(), S_OK);
+    }
+}
+
 TEST(Display, FullscreenAtTheDesktopModeAndBack)
 {
     DeviceEntry* device = DefaultDevice();
