@@ -10,12 +10,7 @@ bool IsGiven(double tiltLimit)
     return tiltLimit != kLimitUnset && tiltLimit != -kLimitUnset;
 }
 
-struct Ring {
-    float radius;
-    float y;
-};
-
-Ring RingAt(const PanoExtent& extent, const StripParameters& p, float h0, uint32_t r)
+MeshRing RingAt(const PanoExtent& extent, const StripParameters& p, float h0, uint32_t r)
 {
     if (extent.spherical) {
         const float phi = static_cast<float>(extent.tiltMin + kHalfPi + r * p.rowAngle);
@@ -24,11 +19,40 @@ Ring RingAt(const PanoExtent& extent, const StripParameters& p, float h0, uint32
     return {1.0f, static_cast<float>(r * p.rowHeight - h0)};
 }
 
-PanoVertex MakeVertex(const Ring& ring, float sinTheta, float cosTheta, float tu, float tv)
+MeshMeridian MeridianAt(const PanoExtent& extent, const StripParameters& p, uint32_t c)
 {
-    const float x = ring.radius * sinTheta;
-    const float z = ring.radius * cosTheta;
+    const float theta = static_cast<float>(c * p.columnAngle - extent.panSpan);
+    return {static_cast<float>(std::sin(theta)), static_cast<float>(std::cos(theta))};
+}
+
+// Height of the image's top row below the horizon, on the cylinder.
+float HorizonOffset(const PanoExtent& extent, const StripParameters& p)
+{
+    return static_cast<float>(HorizonFraction(extent, p.imageHeightOnCylinder) *
+                              p.imageHeightOnCylinder);
+}
+
+PanoVertex MakeVertex(const MeshRing& ring, const MeshMeridian& m, float tu, float tv)
+{
+    const float x = ring.radius * m.sinTheta;
+    const float z = ring.radius * m.cosTheta;
     return PanoVertex{x, ring.y, z, x, ring.y, z, tu, tv, tu, tv};
+}
+
+void BuildCells(PanoramaMesh& mesh, const PanoExtent& extent, const StripParameters& p,
+                const PanoramaImage& image)
+{
+    MeshRing rings[kMaxCellRows + 1];
+    MeshMeridian meridians[kMaxCellColumns + 1];
+    const float h0 = HorizonOffset(extent, p);
+    for (uint32_t r = 0; r <= mesh.meshRows; ++r) {
+        rings[r] = RingAt(extent, p, h0, r);
+    }
+    for (uint32_t c = 0; c <= mesh.meshColumns; ++c) {
+        meridians[c] = MeridianAt(extent, p, c);
+    }
+    BuildMeshCells(mesh.cells, rings, mesh.meshRows, meridians, mesh.meshColumns, image.tileRows,
+                   image.tileColumns);
 }
 
 }  // namespace
@@ -55,6 +79,7 @@ HRESULT BuildTileStrips(PanoramaMesh& mesh, const PanoExtent& extent, int k, uin
                         uint32_t endRow, uint32_t firstColumn, uint32_t lastColumn,
                         const StripParameters& p)
 {
+    mesh.cells.ready = false;
     const uint32_t nRows = endRow - firstRow;
     const uint32_t nCols = lastColumn - firstColumn;
     const uint32_t count = (nCols + 1) * nRows * 2;
@@ -63,22 +88,19 @@ HRESULT BuildTileStrips(PanoramaMesh& mesh, const PanoExtent& extent, int k, uin
     if (!mesh.tileVertices[k]) {
         return E_OUTOFMEMORY;
     }
-    const float h0 =
-        static_cast<float>(HorizonFraction(extent, p.imageHeightOnCylinder) * p.imageHeightOnCylinder);
+    const float h0 = HorizonOffset(extent, p);
     PanoVertex* out = mesh.tileVertices[k].get();
     for (uint32_t r = firstRow; r < endRow; ++r) {
         const uint32_t lr = r - firstRow;
-        const Ring lower = RingAt(extent, p, h0, r);
-        const Ring upper = RingAt(extent, p, h0, r + 1);
+        const MeshRing lower = RingAt(extent, p, h0, r);
+        const MeshRing upper = RingAt(extent, p, h0, r + 1);
         const float tvLower = static_cast<float>(lr) / nRows;
         const float tvUpper = static_cast<float>(lr + 1) / nRows;
         for (uint32_t c = firstColumn; c <= lastColumn; ++c) {
-            const float theta = static_cast<float>(c * p.columnAngle - extent.panSpan);
-            const float sinTheta = static_cast<float>(std::sin(theta));
-            const float cosTheta = static_cast<float>(std::cos(theta));
+            const MeshMeridian meridian = MeridianAt(extent, p, c);
             const float tu = 1.0f - static_cast<float>(c - firstColumn) / nCols;
-            *out++ = MakeVertex(lower, sinTheta, cosTheta, tu, tvLower);
-            *out++ = MakeVertex(upper, sinTheta, cosTheta, tu, tvUpper);
+            *out++ = MakeVertex(lower, meridian, tu, tvLower);
+            *out++ = MakeVertex(upper, meridian, tu, tvUpper);
         }
     }
     return S_OK;
@@ -115,5 +137,6 @@ HRESULT BuildPanoramaMesh(PanoramaMesh& mesh, const PanoExtent& extent, const Pa
             }
         }
     }
+    BuildCells(mesh, extent, p, image);
     return S_OK;
 }

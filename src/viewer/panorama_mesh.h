@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/platform_types.h"
+#include "viewer/mesh_cells.h"
 #include "viewer/panorama_image.h"
 #include "viewer/view_state.h"
 
@@ -29,13 +30,15 @@ struct PanoramaMesh {
     uint32_t meshColumns = 0;
     std::unique_ptr<PanoVertex[]> tileVertices[kMaxTiles];
     uint32_t tileVertexCount[kMaxTiles] = {};
+    // Where rays can meet the strips, for the view limits' corner rays.
+    MeshCells cells;
 };
 
 // The fraction of the image height above the horizon on the cylinder.
 double HorizonFraction(const PanoExtent& extent, float imageHeightOnCylinder);
 
-// Builds every tile's strip, replacing any earlier arrays; E_OUTOFMEMORY
-// when an array cannot be allocated.
+// Builds every tile's strip, replacing any earlier arrays, and the cells'
+// bounds; E_OUTOFMEMORY when an array cannot be allocated.
 HRESULT BuildPanoramaMesh(PanoramaMesh& mesh, const PanoExtent& extent, const PanoramaImage& image);
 
 struct StripParameters {
@@ -46,7 +49,8 @@ struct StripParameters {
 };
 
 // Builds tile k's strip over mesh rows [firstRow, endRow) and mesh columns
-// [firstColumn, lastColumn]; E_OUTOFMEMORY when it cannot be allocated.
+// [firstColumn, lastColumn]; E_OUTOFMEMORY when it cannot be allocated. The
+// mesh's cell bounds no longer apply afterwards.
 HRESULT BuildTileStrips(PanoramaMesh& mesh, const PanoExtent& extent, int k, uint32_t firstRow,
                         uint32_t endRow, uint32_t firstColumn, uint32_t lastColumn,
                         const StripParameters& parameters);

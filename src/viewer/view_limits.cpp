@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "math/d3d_math.h"
 #include "viewer/camera.h"
@@ -19,11 +20,6 @@ constexpr int kMaxWalkSteps = 1100;
 D3DVECTOR Position(const PanoVertex& v)
 {
     return D3DVECTOR{v.x, v.y, v.z};
-}
-
-D3DVECTOR Sub(const D3DVECTOR& a, const D3DVECTOR& b)
-{
-    return D3DVECTOR{a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
 bool IsFinite(double pan, double tilt, double fov)
@@ -52,62 +48,90 @@ double NormalisePan(double pan)
 bool IntersectRayTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, const D3DVECTOR& a,
                           const D3DVECTOR& b, const D3DVECTOR& c, float& t, float& u, float& v)
 {
-    const D3DVECTOR e1 = Sub(b, a);
-    const D3DVECTOR e2 = Sub(c, a);
-    D3DVECTOR p;
-    VecCross(p, direction, e2);
-    float det = VecDot(e1, p);
-    D3DVECTOR tv;
+    // Vector differences, VecCross and VecDot written out component by
+    // component, operation for operation, so that the corner rays' hot loop
+    // keeps them in registers: e1 = b - a, e2 = c - a, p = direction x e2.
+    const float e1x = b.x - a.x, e1y = b.y - a.y, e1z = b.z - a.z;
+    const float e2x = c.x - a.x, e2y = c.y - a.y, e2z = c.z - a.z;
+    const float px = direction.y * e2z - direction.z * e2y;
+    const float py = direction.z * e2x - direction.x * e2z;
+    const float pz = direction.x * e2y - direction.y * e2x;
+    float det = e1x * px + e1y * py + e1z * pz;
+    float tx, ty, tz;
     if (det > 0) {
-        tv = Sub(origin, a);
+        tx = origin.x - a.x;
+        ty = origin.y - a.y;
+        tz = origin.z - a.z;
     } else {
-        tv = Sub(a, origin);
+        tx = a.x - origin.x;
+        ty = a.y - origin.y;
+        tz = a.z - origin.z;
         det = -det;
     }
     if (det < kRayEpsilon) {
         return false;
     }
-    u = VecDot(tv, p);
-    if (u < 0.0f || u > det) {
+    const float uRaw = tx * px + ty * py + tz * pz;
+    if (uRaw < 0.0f || uRaw > det) {
         return false;
     }
-    D3DVECTOR q;
-    VecCross(q, tv, e1);
-    v = VecDot(direction, q);
-    if (v < 0.0f || u + v > det) {
+    // q = tv x e1
+    const float qx = ty * e1z - tz * e1y;
+    const float qy = tz * e1x - tx * e1z;
+    const float qz = tx * e1y - ty * e1x;
+    const float vRaw = direction.x * qx + direction.y * qy + direction.z * qz;
+    if (vRaw < 0.0f || uRaw + vRaw > det) {
         return false;
     }
-    t = VecDot(e2, q);
     const float inverse = 1.0f / det;
-    t *= inverse;
-    u *= inverse;
-    v *= inverse;
+    t = (e2x * qx + e2y * qy + e2z * qz) * inverse;
+    u = uRaw * inverse;
+    v = vRaw * inverse;
     return true;
 }
 
-bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
+namespace {
+
+// The parts of a corner ray that stay fixed while a corner search moves only
+// the pan.
+struct CornerRay {
+    bool formed;  // false when the projection refuses the field of view
+    double dx, dy;
+    D3DMATRIX lift;
+};
+
+CornerRay MakeCornerRay(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
 {
     const uint32_t w = limits.viewportWidth;
     const uint32_t h = limits.viewportHeight;
+    CornerRay ray{};
     D3DMATRIX projection;
-    if (!ProjectionMatrix(projection, state.fov, w, h)) {
-        // No ray can be formed for this view; leave the pan where the angle
-        // limits put it.
-        return true;
+    ray.formed = ProjectionMatrix(projection, state.fov, w, h);
+    if (!ray.formed) {
+        return ray;
     }
-    const double dx = (2.0 * px / w - 1.0) / projection._11;
-    const double dy = -(2.0 * py / h - 1.0) / projection._22;
+    ray.dx = (2.0 * px / w - 1.0) / projection._11;
+    ray.dy = -(2.0 * py / h - 1.0) / projection._22;
+    MatRotateX(ray.lift, static_cast<float>(-state.tilt));
+    return ray;
+}
 
-    D3DMATRIX lift, turn, inverse;
-    MatRotateX(lift, static_cast<float>(-state.tilt));
-    MatRotateY(turn, static_cast<float>(-state.pan));
-    MatMultiply(inverse, lift, turn);
-    const D3DVECTOR direction{
-        static_cast<float>(dx * inverse._11 + dy * inverse._21 + inverse._31),
-        static_cast<float>(dx * inverse._12 + dy * inverse._22 + inverse._32),
-        static_cast<float>(dx * inverse._13 + dy * inverse._23 + inverse._33)};
-    const D3DVECTOR origin{inverse._41, inverse._42, inverse._43};
+bool IsFinite(const D3DVECTOR& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
+bool HitsStripTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, const PanoVertex* first)
+{
+    float t, u, v;
+    return IntersectRayTriangle(origin, direction, Position(first[0]), Position(first[1]),
+                                Position(first[2]), t, u, v) &&
+           t > 0;
+}
+
+// Every strip triangle of every tile, for meshes without cell bounds.
+bool HitsAnyTriangle(const ViewLimits& limits, const D3DVECTOR& origin, const D3DVECTOR& direction)
+{
     const PanoramaMesh& mesh = limits.mesh;
     const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
     const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
@@ -120,10 +144,7 @@ bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t p
         for (uint32_t i = 0; i < rowsPerTile; ++i) {
             const PanoVertex* row = vertices + i * 2 * (columnsPerTile + 1);
             for (uint32_t j = 0; j < 2 * columnsPerTile; ++j) {
-                float t, u, v;
-                if (IntersectRayTriangle(origin, direction, Position(row[j]), Position(row[j + 1]),
-                                         Position(row[j + 2]), t, u, v) &&
-                    t > 0) {
+                if (HitsStripTriangle(origin, direction, row + j)) {
                     return true;
                 }
             }
@@ -132,12 +153,109 @@ bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t p
     return false;
 }
 
+bool CellsFit(const ViewLimits& limits)
+{
+    const PanoramaMesh& mesh = limits.mesh;
+    const MeshCells& cells = mesh.cells;
+    if (!(cells.ready && cells.tileRows == limits.tileRows &&
+          cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
+          cells.columns == mesh.meshColumns)) {
+        return false;
+    }
+    // Arrays freed since (when the scene shuts down) leave the scan, which
+    // skips them.
+    for (int k = 0; k < limits.tileRows * limits.tileColumns; ++k) {
+        if (!mesh.tileVertices[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Only the cells whose bounds hold the ray: the same triangle test on the
+// same vertices as the scan of every triangle, and the same answer, since
+// that scan stops at any accepted triangle.
+bool HitsCandidateCell(const ViewLimits& limits, const D3DVECTOR& origin,
+                       const D3DVECTOR& direction)
+{
+    const PanoramaMesh& mesh = limits.mesh;
+    const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
+    const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
+    const auto hitsSpan = [&](uint32_t r, uint32_t first, uint32_t end) {
+        const uint32_t firstTile = r / rowsPerTile * limits.tileColumns;
+        const uint32_t stripRow = r % rowsPerTile * 2 * (columnsPerTile + 1);
+        for (uint32_t c = first; c < end; ++c) {
+            const PanoVertex* cell = mesh.tileVertices[firstTile + c / columnsPerTile].get() +
+                                     stripRow + 2 * (c % columnsPerTile);
+            if (HitsStripTriangle(origin, direction, cell) ||
+                HitsStripTriangle(origin, direction, cell + 1)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    return AnyCandidateSpan(mesh.cells, direction, hitsSpan);
+}
+
+// The ray for the view turned by `turnAngle`, the negated pan in single
+// precision.
+bool CastCornerRay(const ViewLimits& limits, const CornerRay& ray, float turnAngle)
+{
+    if (!ray.formed) {
+        // No ray can be formed for this view; leave the pan where the angle
+        // limits put it.
+        return true;
+    }
+    D3DMATRIX turn, inverse;
+    MatRotateY(turn, turnAngle);
+    MatMultiply(inverse, ray.lift, turn);
+    const D3DVECTOR direction{
+        static_cast<float>(ray.dx * inverse._11 + ray.dy * inverse._21 + inverse._31),
+        static_cast<float>(ray.dx * inverse._12 + ray.dy * inverse._22 + inverse._32),
+        static_cast<float>(ray.dx * inverse._13 + ray.dy * inverse._23 + inverse._33)};
+    // A direction that is not finite makes every determinant infinite or NaN,
+    // and the triangle test then never gives a positive distance. A finite one
+    // needs finite rotations, whose translation row is then exactly zero: the
+    // eye the cell bounds assume.
+    if (!IsFinite(direction)) {
+        return false;
+    }
+    const D3DVECTOR origin{inverse._41, inverse._42, inverse._43};
+    if (!CellsFit(limits)) {
+        return HitsAnyTriangle(limits, origin, direction);
+    }
+    return HitsCandidateCell(limits, origin, direction);
+}
+
+}  // namespace
+
+bool RayHitsPanorama(const ViewLimits& limits, const ViewState& state, int32_t px, int32_t py)
+{
+    return CastCornerRay(limits, MakeCornerRay(limits, state, px, py),
+                         static_cast<float>(-state.pan));
+}
+
 void PullPanInside(const ViewLimits& limits, ViewState& state, int32_t px, int32_t py,
                    bool rightSide, float stepDegrees)
 {
     const double half = limits.extent.panSpan * 0.5;
     const auto outside = [&] { return rightSide ? state.pan > half : state.pan < half; };
-    const auto hits = [&] { return RayHitsPanorama(limits, state, px, py); };
+    // Only the pan changes during the search.
+    const CornerRay ray = MakeCornerRay(limits, state, px, py);
+    // A step too small to change the pan in single precision, far from the
+    // range, casts the same ray again.
+    bool cast = false;
+    float lastAngle = 0;
+    bool lastHit = false;
+    const auto hits = [&] {
+        const float angle = static_cast<float>(-state.pan);
+        if (!cast || std::memcmp(&angle, &lastAngle, sizeof angle) != 0) {
+            lastHit = CastCornerRay(limits, ray, angle);
+            lastAngle = angle;
+            cast = true;
+        }
+        return lastHit;
+    };
     float step = stepDegrees;
 
     if (hits()) {
