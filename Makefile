@@ -38,7 +38,10 @@ SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
 all: host win
 
 # The viewer on the built-in sample: on your display, or as a screenshot.
-demo: host win $(RUN_TARGET)
+# It builds only what it shows: the packer, the samples and one viewer.
+demo: $(HOST)/build.ninja $(RUN_TREE)/build.ninja
+	cmake --build $(HOST) -j $(JOBS) --target panopack samples
+	cmake --build $(RUN_TREE) -j $(JOBS) --target panoview
 	tools/demo $(BUILD) $(RUN_TREE) $(RUN_ARCH)
 
 deps:
