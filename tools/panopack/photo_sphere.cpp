@@ -98,7 +98,7 @@ std::vector<std::string> GPanoPrefixes(std::string_view xmp)
         }
         const size_t start = at + kBinding.size();
         const std::string_view prefix = xmp.substr(start, end - start);
-        size_t next = SkipSpaces(xmp, end);
+        const size_t next = SkipSpaces(xmp, end);
         if (prefix.empty() || next >= xmp.size() || xmp[next] != '=') {
             continue;
         }
