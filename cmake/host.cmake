@@ -17,6 +17,7 @@ add_library(panopack_lib STATIC
   tools/panopack/pack_options.cpp
   tools/panopack/panopack.cpp
   tools/panopack/payload_builder.cpp
+  tools/panopack/photo_sphere.cpp
 )
 target_link_libraries(panopack_lib PUBLIC pano_core pano_anchor_search pano_jpeg_io pano_file_io)
 pano_warnings(panopack_lib)

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iomanip>
 #include <sstream>
+
+#include "tools/panopack/photo_sphere.h"
 
 namespace {
 
@@ -45,29 +48,79 @@ const StringOption kStringOptions[] = {
     {"--title", &PackOptions::title},
 };
 
-const char kHelp[] =
-    "  --stub FILE            viewer executable to pack into (a packed one is repacked)\n"
-    "  --image FILE           panorama JPEG\n"
-    "  -o FILE                output executable\n"
-    "  --projection cylinder|sphere   image projection (default cylinder)\n"
-    "  --hfov DEG             horizontal extent of the image (default 360)\n"
-    "  --pan-min DEG, --pan-max DEG   pan extent (default 0 and --hfov)\n"
-    "  --tilt-min DEG, --tilt-max DEG tilt extent, top and bottom edge (default:\n"
-    "                         derived from the image's aspect, centred on the horizon)\n"
-    "  --fov-min DEG, --fov-max DEG   zoom limits, in (0, 180) (default 5 and 120)\n"
-    "  --pan DEG, --tilt DEG, --fov DEG  starting view (default: centre, 75)\n"
-    "  --window-width PX, --window-height PX  window size (default 800 x 600)\n"
-    "  --inertia SEC          mouse inertia, 0 for none (default 0.5)\n"
-    "  --drag-speed X         mouse speed factor (default 1)\n"
-    "  --auto-motion, --no-auto-motion  automatic motion when idle (default on)\n"
-    "  --auto-pan-speed DEG/S, --auto-tilt-speed DEG/S (default 2 and 0)\n"
-    "  --auto-zoom FACTOR     field-of-view factor per second (default 1)\n"
-    "  --idle-delay SEC       idle time before automatic motion (default 5)\n"
-    "  --pan-wraps, --no-pan-wraps  pan without limits (default: on for 360 degrees)\n"
-    "  --title TEXT           title shown over the panorama (at most 511 bytes)\n"
-    "  --text-color 0xRRGGBB, --shadow-color 0xRRGGBB (default 0xFFFFFF, 0x000000)\n"
-    "  --screensaver          make a screensaver\n"
-    "  --fullscreen           start full screen\n";
+// What the settings are when the command line leaves them open, and the
+// limits the viewer sets. The help text prints these same values.
+constexpr double kFullCircle = 360;
+constexpr double kDefaultHfov = kFullCircle;
+constexpr bool kDefaultSpherical = false;
+constexpr double kDefaultFovMin = 5;
+constexpr double kDefaultFovMax = 120;
+constexpr double kDefaultFov = 75;
+constexpr double kFovLimit = 180;
+constexpr double kDefaultWindowWidth = 800;
+constexpr double kDefaultWindowHeight = 600;
+constexpr double kDefaultInertia = 0.5;
+constexpr double kDefaultDragSpeed = 1;
+constexpr bool kDefaultAutoMotion = true;
+constexpr double kDefaultAutoPanSpeed = 2;
+constexpr double kDefaultAutoTiltSpeed = 0;
+constexpr double kDefaultAutoZoom = 1;
+constexpr double kDefaultIdleDelay = 5;
+constexpr uint32_t kDefaultTextColour = 0xFFFFFF;
+constexpr uint32_t kDefaultShadowColour = 0x000000;
+constexpr size_t kMaxTitleBytes = sizeof(PanoSettings::title) - 1;
+
+const char* ProjectionName(bool spherical) { return spherical ? "sphere" : "cylinder"; }
+
+std::string Hex(uint32_t colour)
+{
+    std::ostringstream text;
+    text << "0x" << std::hex << std::uppercase << std::setw(6) << std::setfill('0') << colour;
+    return text.str();
+}
+
+std::string MakeHelp()
+{
+    std::ostringstream h;
+    h << "  --stub FILE            viewer executable to pack into (a packed one is repacked)\n"
+         "  --image FILE           panorama JPEG\n"
+         "  -o FILE                output executable\n"
+         "  --projection cylinder|sphere   image projection (default "
+      << ProjectionName(kDefaultSpherical) << ")\n"
+      << "  --hfov DEG             horizontal extent of the image (default " << kDefaultHfov
+      << ")\n"
+         "  --pan-min DEG, --pan-max DEG   pan extent (default 0 and --hfov)\n"
+         "  --tilt-min DEG, --tilt-max DEG tilt extent, top and bottom edge (default:\n"
+         "                         derived from the image's aspect, centred on the horizon)\n"
+      << "  --fov-min DEG, --fov-max DEG   zoom limits, in (0, " << kFovLimit << ") (default "
+      << kDefaultFovMin << " and " << kDefaultFovMax << ")\n"
+      << "  --pan DEG, --tilt DEG, --fov DEG  starting view (default: centre, " << kDefaultFov
+      << ")\n"
+      << "  --window-width PX, --window-height PX  window size (default " << kDefaultWindowWidth
+      << " x " << kDefaultWindowHeight << ")\n"
+      << "  --inertia SEC          mouse inertia, 0 for none (default " << kDefaultInertia << ")\n"
+      << "  --drag-speed X         mouse speed factor (default " << kDefaultDragSpeed << ")\n"
+      << "  --auto-motion, --no-auto-motion  automatic motion when idle (default "
+      << (kDefaultAutoMotion ? "on" : "off") << ")\n"
+      << "  --auto-pan-speed DEG/S, --auto-tilt-speed DEG/S (default " << kDefaultAutoPanSpeed
+      << " and " << kDefaultAutoTiltSpeed << ")\n"
+      << "  --auto-zoom FACTOR     field-of-view factor per second (default " << kDefaultAutoZoom
+      << ")\n"
+      << "  --idle-delay SEC       idle time before automatic motion (default "
+      << kDefaultIdleDelay << ")\n"
+      << "  --pan-wraps, --no-pan-wraps  pan without limits (default: on for " << kFullCircle
+      << " degrees)\n"
+      << "  --title TEXT           title shown over the panorama (at most " << kMaxTitleBytes
+      << " bytes)\n"
+      << "  --text-color 0xRRGGBB, --shadow-color 0xRRGGBB (default " << Hex(kDefaultTextColour)
+      << ", " << Hex(kDefaultShadowColour) << ")\n"
+         "  --screensaver          make a screensaver\n"
+         "  --fullscreen           start full screen\n"
+         "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
+         "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
+         "--pan, --tilt and --fov still override its starting view.\n";
+    return h.str();
+}
 
 bool ParseReal(const std::string& text, double& value)
 {
@@ -172,9 +225,48 @@ TiltExtent SphereTilt(const PackOptions& o, double panSpan, double aspect)
     return {-span / 2, span / 2};
 }
 
+bool GivesGeometry(const PackOptions& o)
+{
+    return o.spherical.has_value() || o.hfov || o.panMin || o.panMax || o.tiltMin || o.tiltMax;
+}
+
+// The options with the sphere's geometry and the parts of its starting view
+// the command line leaves open; the sphere keeps only the parts taken.
+PackOptions WithPhotoSphere(const PackOptions& o, PhotoSphere& sphere,
+                            std::vector<std::string>& warnings)
+{
+    PackOptions taken = o;
+    taken.spherical = true;
+    taken.panMin = 0.0;
+    taken.panMax = sphere.panSpan;
+    taken.tiltMin = sphere.tiltMin;
+    taken.tiltMax = sphere.tiltMax;
+    const double fovMin = o.fovMin.value_or(kDefaultFovMin);
+    const double fovMax = o.fovMax.value_or(kDefaultFovMax);
+    const std::optional<double> fov = sphere.initialFov;
+    if (fov && !o.initialFov && !(*fov >= fovMin && *fov <= fovMax)) {
+        warnings.push_back("photo sphere field of view " + Describe(*fov) +
+                           " lies outside the zoom limits " + Describe(fovMin) + ".." +
+                           Describe(fovMax) + "; starting field of view not taken");
+        sphere.initialFov.reset();
+    }
+    const auto take = [](const std::optional<double>& given, std::optional<double>& fromSphere,
+                         std::optional<double>& result) {
+        if (given) {
+            fromSphere.reset();
+        } else if (fromSphere) {
+            result = fromSphere;
+        }
+    };
+    take(o.initialPan, sphere.initialPan, taken.initialPan);
+    take(o.initialTilt, sphere.initialTilt, taken.initialTilt);
+    take(o.initialFov, sphere.initialFov, taken.initialFov);
+    return taken;
+}
+
 }  // namespace
 
-const char* PackOptionsHelp() { return kHelp; }
+std::string PackOptionsHelp() { return MakeHelp(); }
 
 bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
                       std::string& error)
@@ -236,10 +328,11 @@ bool MakePanoSettings(const PackOptions& o, const JpegInfo& image, PanoSettings&
     }
     const double aspect = static_cast<double>(image.height) / image.width;
 
-    if (o.hfov && !CheckRange("--hfov", *o.hfov, 0, 360, true, false, error)) {
+    if (o.hfov && !CheckRange("--hfov", *o.hfov, 0, kFullCircle, true, false, error)) {
         return false;
     }
-    const double hfov = o.hfov.value_or(360.0);
+    const bool spherical = o.spherical.value_or(kDefaultSpherical);
+    const double hfov = o.hfov.value_or(kDefaultHfov);
     const double panMin = o.panMin.value_or(0.0);
     const double panMax = o.panMax.value_or(panMin + hfov);
     if (!(panMax > panMin)) {
@@ -247,14 +340,14 @@ bool MakePanoSettings(const PackOptions& o, const JpegInfo& image, PanoSettings&
                 Describe(panMin);
         return false;
     }
-    if (!CheckRange("pan extent (--pan-max minus --pan-min)", panMax - panMin, 0, 360, true, false,
-                    error)) {
+    if (!CheckRange("pan extent (--pan-max minus --pan-min)", panMax - panMin, 0, kFullCircle, true,
+                    false, error)) {
         return false;
     }
     const double tiltLimit = 90.0;
-    const TiltExtent tilt = o.spherical ? SphereTilt(o, panMax - panMin, aspect)
-                                        : CylinderTilt(o, panMax - panMin, aspect);
-    const bool openTilt = !o.spherical;
+    const TiltExtent tilt = spherical ? SphereTilt(o, panMax - panMin, aspect)
+                                      : CylinderTilt(o, panMax - panMin, aspect);
+    const bool openTilt = !spherical;
     if (!CheckRange("--tilt-min", tilt.min, -tiltLimit, tiltLimit, openTilt, openTilt, error) ||
         !CheckRange("--tilt-max", tilt.max, -tiltLimit, tiltLimit, openTilt, openTilt, error)) {
         error += o.tiltMin || o.tiltMax ? "" : " (derived from the image; give --hfov or the limits)";
@@ -266,35 +359,36 @@ bool MakePanoSettings(const PackOptions& o, const JpegInfo& image, PanoSettings&
         return false;
     }
 
-    const double fovMin = o.fovMin.value_or(5.0);
-    const double fovMax = o.fovMax.value_or(120.0);
-    if (!CheckRange("--fov-min", fovMin, 0, 180, true, true, error) ||
-        !CheckRange("--fov-max", fovMax, 0, 180, true, true, error)) {
+    const double fovMin = o.fovMin.value_or(kDefaultFovMin);
+    const double fovMax = o.fovMax.value_or(kDefaultFovMax);
+    if (!CheckRange("--fov-min", fovMin, 0, kFovLimit, true, true, error) ||
+        !CheckRange("--fov-max", fovMax, 0, kFovLimit, true, true, error)) {
         return false;
     }
     if (fovMax < fovMin) {
         error = "--fov-max " + Describe(fovMax) + " must not be below --fov-min " + Describe(fovMin);
         return false;
     }
-    const double initialFov = o.initialFov.value_or(std::fmin(std::fmax(75.0, fovMin), fovMax));
+    const double initialFov =
+        o.initialFov.value_or(std::fmin(std::fmax(kDefaultFov, fovMin), fovMax));
     if (!CheckClosed("--fov", initialFov, fovMin, fovMax, error)) {
         return false;
     }
     const double initialPan = o.initialPan.value_or((panMin + panMax) / 2);
-    const double initialTilt = o.initialTilt.value_or(o.spherical ? 0.0 : (tilt.min + tilt.max) / 2);
+    const double initialTilt = o.initialTilt.value_or(spherical ? 0.0 : (tilt.min + tilt.max) / 2);
     if (!CheckClosed("--pan", initialPan, -360, 720, error) ||
         !CheckClosed("--tilt", initialTilt, -90, 90, error)) {
         return false;
     }
 
-    const double width = o.windowWidth.value_or(800);
-    const double height = o.windowHeight.value_or(600);
-    const double inertia = o.inertia.value_or(0.5);
-    const double dragSpeed = o.dragSpeed.value_or(1.0);
-    const double autoPan = o.autoPanSpeed.value_or(2.0);
-    const double autoTilt = o.autoTiltSpeed.value_or(0.0);
-    const double autoZoom = o.autoZoom.value_or(1.0);
-    const double idleDelay = o.idleDelay.value_or(5.0);
+    const double width = o.windowWidth.value_or(kDefaultWindowWidth);
+    const double height = o.windowHeight.value_or(kDefaultWindowHeight);
+    const double inertia = o.inertia.value_or(kDefaultInertia);
+    const double dragSpeed = o.dragSpeed.value_or(kDefaultDragSpeed);
+    const double autoPan = o.autoPanSpeed.value_or(kDefaultAutoPanSpeed);
+    const double autoTilt = o.autoTiltSpeed.value_or(kDefaultAutoTiltSpeed);
+    const double autoZoom = o.autoZoom.value_or(kDefaultAutoZoom);
+    const double idleDelay = o.idleDelay.value_or(kDefaultIdleDelay);
     if (!CheckClosed("--window-width", width, 64, 16384, error) ||
         !CheckClosed("--window-height", height, 64, 16384, error) ||
         !CheckClosed("--inertia", inertia, 0, 60, error) ||
@@ -309,9 +403,9 @@ bool MakePanoSettings(const PackOptions& o, const JpegInfo& image, PanoSettings&
         error = "--window-width and --window-height must be whole pixels";
         return false;
     }
-    if (o.title.size() >= sizeof s.title) {
+    if (o.title.size() > kMaxTitleBytes) {
         error = "--title is " + std::to_string(o.title.size()) + " bytes; at most " +
-                std::to_string(sizeof s.title - 1) + " fit";
+                std::to_string(kMaxTitleBytes) + " fit";
         return false;
     }
 
@@ -327,21 +421,58 @@ bool MakePanoSettings(const PackOptions& o, const JpegInfo& image, PanoSettings&
     s.initialPan = initialPan;
     s.initialTilt = initialTilt;
     s.initialFov = initialFov;
-    s.spherical = o.spherical;
+    s.spherical = spherical;
     s.inertiaTime = inertia;
     s.dragSpeed = dragSpeed;
-    s.textColor = static_cast<int32_t>(o.textColor.value_or(0xFFFFFF));
-    s.shadowColor = static_cast<int32_t>(o.shadowColor.value_or(0x000000));
+    s.textColor = static_cast<int32_t>(o.textColor.value_or(kDefaultTextColour));
+    s.shadowColor = static_cast<int32_t>(o.shadowColor.value_or(kDefaultShadowColour));
     s.reserved2 = 4;
-    s.autoMotion = o.autoMotion.value_or(true);
+    s.autoMotion = o.autoMotion.value_or(kDefaultAutoMotion);
     s.autoPanSpeed = autoPan;
     s.autoTiltSpeed = autoTilt;
     s.autoZoomFactor = autoZoom;
     s.idleDelay = idleDelay;
-    s.panWraps = o.panWraps.value_or(panMax - panMin == 360.0);
+    s.panWraps = o.panWraps.value_or(panMax - panMin == kFullCircle);
     std::memcpy(s.title, o.title.data(), o.title.size());
     s.screensaver = o.screensaver;
     s.reserved5 = 1;
     s.startFullscreen = o.fullscreen;
+    return true;
+}
+
+bool MakePanoSettingsForImage(const PackOptions& o, const std::vector<uint8_t>& jpeg,
+                              const JpegInfo& image, PanoSettings& settings, PhotoSphereUse& use,
+                              std::string& error)
+{
+    use = PhotoSphereUse{};
+    PhotoSphere sphere;
+    std::string problem;
+    switch (ReadPhotoSphere(jpeg, image.width, image.height, sphere, problem)) {
+    case PhotoSphereSearch::Absent:
+        return MakePanoSettings(o, image, settings, error);
+    case PhotoSphereSearch::Unusable:
+        use.warnings.push_back("photo sphere metadata ignored: " + problem);
+        return MakePanoSettings(o, image, settings, error);
+    case PhotoSphereSearch::Found:
+        break;
+    }
+    if (GivesGeometry(o)) {
+        use.note = "photo sphere metadata not used: the command line gives the projection or "
+                   "extent";
+        return MakePanoSettings(o, image, settings, error);
+    }
+    use.warnings = sphere.warnings;
+    const PackOptions taken = WithPhotoSphere(o, sphere, use.warnings);
+    if (MakePanoSettings(taken, image, settings, problem)) {
+        use.note = "photo sphere metadata: " + DescribePhotoSphere(sphere);
+        return true;
+    }
+    // Refused by the checks: the usual derivation applies. A refusal of the
+    // command line's own options shows as the error, without the warning.
+    use.warnings.clear();
+    if (!MakePanoSettings(o, image, settings, error)) {
+        return false;
+    }
+    use.warnings.push_back("photo sphere metadata ignored: " + problem);
     return true;
 }

@@ -15,7 +15,7 @@ struct PackOptions {
     std::string imagePath;
     std::string outputPath;
 
-    bool spherical = false;
+    std::optional<bool> spherical;
     std::optional<double> hfov;
     std::optional<double> panMin, panMax, tiltMin, tiltMax;
     std::optional<double> fovMin, fovMax;
@@ -41,5 +41,22 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
 bool MakePanoSettings(const PackOptions& options, const JpegInfo& image, PanoSettings& settings,
                       std::string& error);
 
+// What photo-sphere metadata in the image gave the settings.
+struct PhotoSphereUse {
+    // What was taken, or why nothing was; empty without metadata.
+    std::string note;
+    // Metadata, or parts of it, left out, and why.
+    std::vector<std::string> warnings;
+};
+
+// MakePanoSettings for an image whose bytes may carry photo-sphere metadata:
+// when the command line gives no projection, --hfov or pan or tilt limit,
+// the projection, extent and starting view come from the metadata, with
+// --pan, --tilt and --fov still overriding the starting view. Metadata the
+// checks refuse is left out with a warning and the usual derivation applies.
+bool MakePanoSettingsForImage(const PackOptions& options, const std::vector<uint8_t>& jpeg,
+                              const JpegInfo& image, PanoSettings& settings, PhotoSphereUse& use,
+                              std::string& error);
+
 // Usage text of the create command's options.
-const char* PackOptionsHelp();
+std::string PackOptionsHelp();

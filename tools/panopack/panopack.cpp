@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <algorithm>
+#include <fstream>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "tools/common/jpeg_io.h"
 #include "tools/common/file_io.h"
 #include "tools/panopack/pack_options.h"
+#include "tools/panopack/photo_sphere.h"
 #include "tools/panopack/payload_builder.h"
 
 namespace {
@@ -20,7 +22,7 @@ constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 const char kUsage[] =
     "usage: panopack create --stub VIEWER.exe --image IMAGE.jpg -o OUT.exe [options]\n"
-    "       panopack info FILE.exe\n"
+    "       panopack info FILE.exe|IMAGE.jpg\n"
     "       panopack extract FILE.exe -o IMAGE.jpg\n"
     "options of create:\n";
 
@@ -88,8 +90,16 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return Fail(err, options.imagePath + ": not a JPEG image (" + error + ")");
     }
     PanoSettings settings;
-    if (!MakePanoSettings(options, image, settings, error)) {
+    PhotoSphereUse sphere;
+    const bool made = MakePanoSettingsForImage(options, jpeg, image, settings, sphere, error);
+    for (const std::string& warning : sphere.warnings) {
+        err << "panopack: warning: " << warning << "\n";
+    }
+    if (!made) {
         return Fail(err, error);
+    }
+    if (!sphere.note.empty()) {
+        out << sphere.note << "\n";
     }
     PackedFile stub;
     if (!ReadViewerExecutable(options.stubPath, stub, error)) {
@@ -138,10 +148,55 @@ void PrintSettings(const PanoSettings& s, std::ostream& out)
         << "  full screen:     " << flag(s.startFullscreen) << "\n";
 }
 
+bool IsJpegFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    char start[2] = {};
+    return file.read(start, sizeof start) && start[0] == '\xFF' && start[1] == '\xD8';
+}
+
+// Info on a JPEG: its size and what its photo-sphere metadata describes.
+int ImageInfo(const std::string& path, std::ostream& out, std::ostream& err)
+{
+    std::vector<uint8_t> jpeg;
+    JpegInfo image;
+    std::string error;
+    if (!ReadWholeFile(path, kMaxFileBytes, jpeg, error)) {
+        return Fail(err, error);
+    }
+    if (!ReadJpegInfo(jpeg, image, error)) {
+        return Fail(err, path + ": not a JPEG image (" + error + ")");
+    }
+    out << path << ": " << image.width << " x " << image.height << " JPEG image, "
+        << image.components << " components\n";
+    PhotoSphere sphere;
+    switch (ReadPhotoSphere(jpeg, image.width, image.height, sphere, error)) {
+    case PhotoSphereSearch::Absent:
+        out << "no photo sphere metadata\n";
+        break;
+    case PhotoSphereSearch::Unusable:
+        out << "photo sphere metadata unusable: " << error << "\n";
+        break;
+    case PhotoSphereSearch::Found:
+        out << "photo sphere metadata: " << DescribePhotoSphere(sphere) << "\n"
+            << "  cropped " << sphere.croppedWidth << " x " << sphere.croppedHeight << " at "
+            << sphere.croppedLeft << ", " << sphere.croppedTop << " of a " << sphere.fullWidth
+            << " x " << sphere.fullHeight << " panorama\n";
+        for (const std::string& warning : sphere.warnings) {
+            out << "  " << warning << "\n";
+        }
+        break;
+    }
+    return 0;
+}
+
 int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1) {
         return Fail(err, "info needs exactly one FILE");
+    }
+    if (IsJpegFile(args[0])) {
+        return ImageInfo(args[0], out, err);
     }
     PackedFile file;
     PayloadListing listing;
