@@ -33,7 +33,7 @@ SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
 SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
 SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
 
-.PHONY: all deps demo docs host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
+.PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
 
 all: host win
 
@@ -46,6 +46,10 @@ demo: $(HOST)/build.ninja $(RUN_TREE)/build.ninja
 
 deps:
 	@tools/install-deps
+
+# The release zip for Windows users: dist/panoview-VERSION-win32.zip.
+dist: host win
+	tools/make-dist $(BUILD) dist
 
 # The README's pictures (docs/*.png), made by the end-to-end tooling.
 docs: $(HOST)/build.ninja $(RUN_TREE)/build.ninja
