@@ -122,7 +122,8 @@ void PrintHeapRow(uint32_t width, uint32_t height)
 
 void PrintSummary(const RatioReporter& reporter)
 {
-    std::printf("\nEach figure against its anchor (best of the runs; SetView in CPU time)\n");
+    std::printf("\nEach figure against its anchor (loads: best of the runs; SetView: mean CPU "
+                "time per call)\n");
     std::printf("%-34s %12s   %-30s %8s   %s\n", "figure", "measured", "anchor", "ratio", "goal");
     PrintLoadRow("load", 8192, 4096);
     PrintLoadRow("load harbour", 2605, 635);
