@@ -1,11 +1,16 @@
 #include "viewer/panorama_image.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
+
+#if !defined(JCS_EXTENSIONS) || !defined(JCS_ALPHA_EXTENSIONS)
+#error "the loader needs libjpeg-turbo's extended colour spaces (JCS_EXT_ABGR)"
+#endif
 
 #include "display/named_texture.h"
 
@@ -44,46 +49,59 @@ bool FitsInMemory(j_decompress_ptr cinfo, uint64_t limit)
     return pixels * 4 + coefficients <= limit;
 }
 
-void ConvertSamples(const JSAMPLE* s, int components, uint32_t width, uint8_t* row)
+// Rows asked for per library call: the height of one row of blocks in the
+// usual 2 x 2 subsampled file, which the decoder hands out in one go.
+constexpr uint32_t kBatchRows = 16;
+
+// Where image row y starts in tile column tx.
+uint32_t* TileRowStart(const PanoramaImage& image, uint32_t y, int tx)
 {
-    switch (components) {
-    case 3:
-        for (uint32_t i = 0; i < width; ++i, s += 3, row += 4) {
-            row[0] = s[2];
-            row[1] = s[1];
-            row[2] = s[0];
-        }
-        break;
-    case 1:
-        for (uint32_t i = 0; i < width; ++i, ++s, row += 4) {
-            row[0] = row[1] = row[2] = s[0];
-        }
-        break;
-    case 4:
-        for (uint32_t i = 0; i < width; ++i, s += 4, row += 4) {
-            const unsigned k = s[3];
-            row[0] = static_cast<uint8_t>(s[2] * k / 255);
-            row[1] = static_cast<uint8_t>(s[1] * k / 255);
-            row[2] = static_cast<uint8_t>(s[0] * k / 255);
-        }
-        break;
-    default:
-        break;  // no colour conversion exists for other counts; the row stays as it was
+    const uint32_t tileH = image.imageHeight / image.tileRows;
+    const int ty = y >= tileH ? 1 : 0;
+    return image.tilePixels[ty * image.tileColumns + tx] +
+           size_t{y - ty * tileH} * TileWidth(image, tx);
+}
+
+// Spreads one decoded row over the tiles: the image's columns go out from
+// its left edge to the highest tile column first, so tile column 0 holds
+// the right end.
+void StoreRow(const PanoramaImage& image, uint32_t y, const uint32_t* row)
+{
+    for (int tx = image.tileColumns - 1; tx >= 0; --tx) {
+        const uint32_t w = TileWidth(image, tx);
+        std::memcpy(TileRowStart(image, y, tx), row, size_t{w} * sizeof(uint32_t));
+        row += w;
+    }
+}
+
+// Layouts the library does not hand out as words. Four components (CMYK,
+// also from YCCK files, stored inverted as Adobe writes them): each of red,
+// green and blue is its channel scaled by the fourth. No conversion exists
+// for other counts; their rows are black.
+void ConvertSamples(const JSAMPLE* s, int components, uint32_t width, uint32_t* row)
+{
+    if (components != 4) {
+        std::fill_n(row, width, uint32_t{0xFF});
+        return;
+    }
+    for (uint32_t i = 0; i < width; ++i, s += 4) {
+        const unsigned k = s[3];
+        row[i] = (s[0] * k / 255) << 24 | (s[1] * k / 255) << 16 | (s[2] * k / 255) << 8 | 0xFF;
     }
 }
 
 // The decoding proper. Nothing in here may own resources with destructors:
 // the error exit jumps back to the recovery point across library frames.
-// file, rowBuffer and the decoder are released by whichever way it leaves.
+// file, batch and the decoder are released by whichever way it leaves.
 bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t memoryLimit,
             DecodeErrors* errors)
 {
     jpeg_decompress_struct cinfo;
-    uint8_t* volatile rowBuffer = nullptr;
+    uint32_t* volatile batch = nullptr;
     cinfo.err = jpeg_std_error(&errors->base);
     errors->base.error_exit = OnDecodeError;
     if (setjmp(errors->recovery)) {
-        std::free(rowBuffer);
+        std::free(batch);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -95,6 +113,13 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    // Colour and grey images come out of the library as finished tile words:
+    // bytes alpha, blue, green, red are the word 0xRRGGBBAA on this
+    // little-endian machine, with alpha 255.
+    const bool asWords = cinfo.out_color_space == JCS_RGB || cinfo.out_color_space == JCS_GRAYSCALE;
+    if (asWords) {
+        cinfo.out_color_space = JCS_EXT_ABGR;
+    }
     jpeg_start_decompress(&cinfo);
     image->imageWidth = cinfo.output_width;
     image->imageHeight = cinfo.output_height;
@@ -102,22 +127,42 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    // Zeroed, so rows of a colour layout without conversion show black.
-    rowBuffer = static_cast<uint8_t*>(std::calloc(cinfo.output_width, 4));
-    if (!rowBuffer) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
+    // With one tile column every image row is a tile row: decode in place.
+    // Otherwise a few rows at a time go through the batch into the tiles.
+    const bool inPlace = image->tileColumns == 1;
+    const uint32_t width = cinfo.output_width;
+    if (!inPlace) {
+        batch = static_cast<uint32_t*>(std::malloc(size_t{width} * kBatchRows * sizeof(uint32_t)));
+        if (!batch) {
+            jpeg_destroy_decompress(&cinfo);
+            return false;
+        }
     }
-    JSAMPARRAY samples = (*cinfo.mem->alloc_sarray)(
-        reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-        cinfo.output_width * cinfo.output_components, 1);
+    const JSAMPARRAY samples =
+        asWords ? nullptr
+                : (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                             width * cinfo.output_components, kBatchRows);
+    JSAMPROW rows[kBatchRows];
     while (cinfo.output_scanline < cinfo.output_height) {
-        jpeg_read_scanlines(&cinfo, samples, 1);
-        ConvertSamples(samples[0], cinfo.output_components, cinfo.output_width, rowBuffer);
-        StoreImageRow(*image, cinfo.output_scanline - 1, rowBuffer);
+        const uint32_t y = cinfo.output_scanline;
+        const uint32_t wanted = std::min(kBatchRows, cinfo.output_height - y);
+        for (uint32_t i = 0; i < wanted; ++i) {
+            uint32_t* row = inPlace ? TileRowStart(*image, y + i, 0) : batch + size_t{i} * width;
+            rows[i] = reinterpret_cast<JSAMPROW>(row);
+        }
+        const uint32_t got = jpeg_read_scanlines(&cinfo, asWords ? rows : samples, wanted);
+        for (uint32_t i = 0; i < got; ++i) {
+            if (!asWords) {
+                ConvertSamples(samples[i], cinfo.output_components, width,
+                               reinterpret_cast<uint32_t*>(rows[i]));
+            }
+            if (!inPlace) {
+                StoreRow(*image, y + i, reinterpret_cast<const uint32_t*>(rows[i]));
+            }
+        }
     }
-    std::free(rowBuffer);
-    rowBuffer = nullptr;
+    std::free(batch);
+    batch = nullptr;
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
@@ -162,26 +207,6 @@ HRESULT CreateTileTextures(PanoramaImage& image)
         }
     }
     return S_OK;
-}
-
-void StoreImageRow(PanoramaImage& image, uint32_t y, const uint8_t* row)
-{
-    const uint32_t tileH = image.imageHeight / image.tileRows;
-    int tileRow = 0;
-    if (y >= tileH) {
-        tileRow = 1;
-        y -= tileH;
-    }
-    uint32_t sourceX = 0;
-    for (int tx = image.tileColumns - 1; tx >= 0; --tx) {
-        const uint32_t w = TileWidth(image, tx);
-        uint32_t* out = image.tilePixels[tileRow * image.tileColumns + tx] + size_t{y} * w;
-        const uint8_t* in = row + size_t{sourceX} * 4;
-        for (uint32_t j = 0; j < w; ++j, in += 4) {
-            out[j] = uint32_t{in[2]} << 24 | uint32_t{in[1]} << 16 | uint32_t{in[0]} << 8 | 0xFF;
-        }
-        sourceX += w;
-    }
 }
 
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,

@@ -40,7 +40,3 @@ void ChooseTileGrid(PanoramaImage& image);
 // Chooses the tile grid for the image size and creates the tile textures
 // with their buffers; 0 or the failing status.
 HRESULT CreateTileTextures(PanoramaImage& image);
-
-// Spreads one decoded row (blue, green, red, unused per pixel) over the
-// tiles, right end of the image into tile column 0.
-void StoreImageRow(PanoramaImage& image, uint32_t y, const uint8_t* row);
