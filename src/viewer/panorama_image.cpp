@@ -41,12 +41,16 @@ uint32_t TileHeight(const PanoramaImage& image, int ty)
     return ty == image.tileRows - 1 ? image.imageHeight - ty * tileH : tileH;
 }
 
+// The tiles stay for the whole run. Beside them the process holds first the
+// decoder's coefficient buffers (progressive files only, freed after the
+// decode), then the device's texture surfaces, as large as the tiles.
 bool FitsInMemory(j_decompress_ptr cinfo, uint64_t limit)
 {
     const uint64_t pixels = uint64_t{cinfo->image_width} * cinfo->image_height;
     const uint64_t coefficients =
         jpeg_has_multiple_scans(cinfo) ? 2 * uint64_t(cinfo->num_components) * pixels : 0;
-    return pixels * 4 + coefficients <= limit;
+    const uint64_t surfaces = pixels * 4;
+    return pixels * 4 + std::max(coefficients, surfaces) <= limit;
 }
 
 // Rows asked for per library call: the height of one row of blocks in the

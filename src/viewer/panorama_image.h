@@ -9,10 +9,11 @@
 
 constexpr int kMaxTiles = 8;
 
-// Working memory a load may take: 4 bytes per pixel for the tiles, plus
-// the library's whole-image coefficient buffers (2 bytes per component per
-// pixel) for progressive files. Beyond this a 32-bit process cannot
-// reliably hold the image.
+// Working memory an image may take: 4 bytes per pixel for the tiles, plus
+// the larger of the library's whole-image coefficient buffers (2 bytes per
+// component per pixel, progressive files only) and the texture surfaces
+// made from the tiles (4 bytes per pixel). Beyond this the 32-bit viewer
+// cannot reliably hold the image and its surfaces.
 constexpr uint64_t kMaxImageMemory = uint64_t{1} << 30;
 
 struct PanoramaImage {

@@ -19,18 +19,6 @@ check "the packer says what it took from the metadata ($said)" \
   --projection sphere --window-width 800 --window-height 400 --title "Whole sphere" \
   --no-auto-motion --pan 180 --tilt 0 --fov 60 >/dev/null || fail "cannot pack the whole sphere"
 
-client_shot() {  # client_shot EXE TITLE PNG: the first view's client area
-  start_program "$1"
-  if ! id=$(find_window "$2"); then
-    fail "no window titled $2"
-    stop_viewer
-    return 1
-  fi
-  sleep 2
-  screenshot "$work/screen.png"
-  convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$3"
-}
-
 if client_shot "$work/whole.exe" "Panorama - Whole sphere" "$work/whole.png"; then
   xdotool key --window "$id" Escape
   wait_exit "$app_pid"

@@ -236,9 +236,20 @@ TEST_F(PanoramaLoading, TruncatedFiles)
 TEST_F(PanoramaLoading, ImagesBeyondTheMemoryLimitAreRefusedBeforeAllocating)
 {
     const std::vector<uint8_t> jpeg = Sample(400, 100);
-    EXPECT_FALSE(Load(jpeg, 400 * 100 * 4 - 1));
+    // The tiles and the texture surfaces made from them.
+    EXPECT_FALSE(Load(jpeg, 400 * 100 * 8 - 1));
     EXPECT_EQ(namedTextureList, nullptr);
-    EXPECT_TRUE(Load(jpeg, 400 * 100 * 4));
+    EXPECT_TRUE(Load(jpeg, 400 * 100 * 8));
+
+    // A progressive file's coefficient buffers (2 bytes per component per
+    // pixel) outweigh the surfaces.
+    DestroyAllNamedTextures();
+    JpegEncodeOptions progressive;
+    progressive.progressive = true;
+    const std::vector<uint8_t> layered = Sample(400, 100, progressive);
+    EXPECT_FALSE(Load(layered, 400 * 100 * 10 - 1));
+    EXPECT_EQ(namedTextureList, nullptr);
+    EXPECT_TRUE(Load(layered, 400 * 100 * 10));
 
     // A header that claims 65000 x 65000 pixels: 16 GB of tiles.
     DestroyAllNamedTextures();
