@@ -46,7 +46,8 @@ const StringOption kStringOptions[] = {
 };
 
 const char kHelp[] =
-    "  --stub FILE            viewer executable to pack into (a packed one is repacked)\n"
+    "  --stub FILE            viewer executable to pack into (a packed one is repacked;\n"
+    "                         default: the viewer this packer carries)\n"
     "  --image FILE           panorama JPEG\n"
     "  -o FILE                output executable\n"
     "  --projection cylinder|sphere   image projection (default cylinder)\n"
@@ -67,6 +68,7 @@ const char kHelp[] =
     "  --title TEXT           title shown over the panorama (at most 511 bytes)\n"
     "  --text-color 0xRRGGBB, --shadow-color 0xRRGGBB (default 0xFFFFFF, 0x000000)\n"
     "  --screensaver          make a screensaver\n"
+    "  --no-screensaver       a plain viewer also when OUT ends in .scr\n"
     "  --fullscreen           start full screen\n";
 
 bool ParseReal(const std::string& text, double& value)
@@ -183,6 +185,8 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
         const std::string& name = args[i];
         if (name == "--screensaver") {
             options.screensaver = true;
+        } else if (name == "--no-screensaver") {
+            options.noScreensaver = true;
         } else if (name == "--fullscreen") {
             options.fullscreen = true;
         } else if (name == "--auto-motion" || name == "--no-auto-motion") {
@@ -220,8 +224,8 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
             return false;
         }
     }
-    if (options.stubPath.empty() || options.imagePath.empty() || options.outputPath.empty()) {
-        error = "create needs --stub, --image and -o";
+    if (options.imagePath.empty() || options.outputPath.empty()) {
+        error = "create needs --image and -o";
         return false;
     }
     return true;
