@@ -165,6 +165,14 @@ bool WriteFileAtomically(const std::string& path,
                          const std::vector<const std::vector<uint8_t>*>& parts, bool,
                          std::string& error)
 {
+    // Windows refuses to replace a read-only file; asking before anything
+    // is written gives that answer on every system that runs us (Wine
+    // would replace it).
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        error = Reason(path, ERROR_ACCESS_DENIED);
+        return false;
+    }
     std::wstring tempPath;
     FileHandle file(CreateTempBeside(path, tempPath));
     if (!file.IsOpen()) {
