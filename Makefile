@@ -58,7 +58,7 @@ docs: $(HOST)/build.ninja $(RUN_TREE)/build.ninja
 	$(SESSION_RUN) tools/docs-screenshots $(BUILD) $(RUN_TREE) docs
 
 $(HOST)/build.ninja: | deps
-	$(CONFIGURE) -S . -B $(HOST) >/dev/null
+	$(CONFIGURE) -S . -B $(HOST) -DPANO_VIEWER_STUB=$(CURDIR)/$(WIN)/bin/panoview.exe >/dev/null
 
 $(ASAN)/build.ninja: | deps
 	$(CONFIGURE) -S . -B $(ASAN) -DPANO_SANITIZE=ON >/dev/null

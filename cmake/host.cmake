@@ -13,18 +13,7 @@ add_library(pano_file_io STATIC tools/common/file_io.cpp)
 target_include_directories(pano_file_io PUBLIC ${CMAKE_SOURCE_DIR})
 pano_warnings(pano_file_io)
 
-add_library(panopack_lib STATIC
-  tools/panopack/pack_options.cpp
-  tools/panopack/panopack.cpp
-  tools/panopack/payload_builder.cpp
-  tools/panopack/photo_sphere.cpp
-)
-target_link_libraries(panopack_lib PUBLIC pano_core pano_anchor_search pano_jpeg_io pano_file_io)
-pano_warnings(panopack_lib)
-
-add_executable(panopack tools/panopack/main.cpp)
-target_link_libraries(panopack PRIVATE panopack_lib)
-pano_warnings(panopack)
+include(tools/panopack/panopack.cmake)
 
 # Expected screen colours for the end-to-end tests.
 add_executable(expect_pixels tests/e2e/expect_pixels.cpp)

@@ -77,5 +77,11 @@ target_link_libraries(panoview PRIVATE pano_shell)
 pano_warnings(panoview)
 pano_stamp_payload_offset(panoview)
 
+# The packer, carrying this tree's viewer.
+add_library(pano_file_io STATIC tools/common/file_io_win.cpp tools/common/utf8_win.cpp)
+target_include_directories(pano_file_io PUBLIC ${CMAKE_SOURCE_DIR})
+pano_warnings(pano_file_io)
+include(tools/panopack/panopack.cmake)
+
 add_subdirectory(tests/host)
 add_subdirectory(tests/win)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include "package/payload.h"
 #include "fake_stub.h"
@@ -177,6 +178,115 @@ TEST_F(Packer, RefusesInputsThatAreNotWhatTheyClaim)
 
     EXPECT_EQ(RunPacker({}).code, 2);
     EXPECT_EQ(ReadFileBytes(output_.Path()).size(), 0u);
+}
+
+TEST_F(Packer, WithoutStubItPacksIntoTheViewerOfItsBuild)
+{
+    // This test program's default viewer lives at PANO_VIEWER_STUB.
+    std::vector<uint8_t> viewer = FakeStub();
+    viewer[0] = 'D';
+    WriteFileBytes(PANO_VIEWER_STUB, viewer);
+    Result r = RunPacker({"create", "--image", image_.Path(), "-o", output_.Path()});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<uint8_t> packed = ReadFileBytes(output_.Path());
+    ASSERT_GT(packed.size(), viewer.size());
+    EXPECT_TRUE(std::equal(viewer.begin(), viewer.end(), packed.begin()));
+
+    std::filesystem::remove(PANO_VIEWER_STUB);
+    WriteFileBytes(output_.Path(), {'o', 'l', 'd'});
+    r = RunPacker({"create", "--image", image_.Path(), "-o", output_.Path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, std::string("panopack: no --stub given and the viewer this packer was built for "
+                                 "is missing (") +
+                         PANO_VIEWER_STUB +
+                         ": No such file or directory); build the Windows tree or give --stub\n");
+    EXPECT_EQ(ReadFileBytes(output_.Path()), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST_F(Packer, ScrOutputsAreScreensaversAndInfoSaysWhichKind)
+{
+    TempFile saver({}, ".SCR");
+    struct Case {
+        const std::string* output;
+        std::vector<std::string> options;
+        const char* kind;
+        bool note;
+    };
+    const Case cases[] = {
+        {&saver.Path(), {}, "kind: screensaver\n", true},
+        {&saver.Path(), {"--no-screensaver"}, "kind: viewer\n", false},
+        {&saver.Path(), {"--screensaver"}, "kind: screensaver\n", false},
+        {&output_.Path(), {}, "kind: viewer\n", false},
+        {&output_.Path(), {"--screensaver"}, "kind: screensaver\n", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"create", "--stub", stub_.Path(), "--image", image_.Path(),
+                                         "-o", *c.output};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(testing::PrintToString(args));
+        const Result r = RunPacker(args);
+        ASSERT_EQ(r.code, 0) << r.err;
+        const std::string note =
+            "screensaver: " + *c.output + " ends in .scr (--no-screensaver makes a plain viewer)\n";
+        EXPECT_EQ(r.out.rfind(note, 0) == 0, c.note) << r.out;
+        const auto settings = ReadPanoSettings(c.output->c_str(), FakeStub().size());
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->screensaver, std::string(c.kind) == "kind: screensaver\n");
+        const Result info = RunPacker({"info", *c.output});
+        ASSERT_EQ(info.code, 0) << info.err;
+        EXPECT_NE(info.out.find("bytes of records\n" + std::string(c.kind)), std::string::npos)
+            << info.out;
+    }
+    const Result both = Create({"--screensaver", "--no-screensaver"});
+    EXPECT_EQ(both.code, 1);
+    EXPECT_EQ(both.err, "panopack: --screensaver and --no-screensaver contradict each other\n");
+}
+
+TEST(PackerCommands, VersionAndUsage)
+{
+    for (const char* command : {"--version", "version"}) {
+        SCOPED_TRACE(command);
+        const Result r = RunPacker({command});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, std::string("panopack ") + PANO_VERSION + "\n");
+        EXPECT_EQ(r.err, "");
+    }
+    const Result usage = RunPacker({});
+    EXPECT_EQ(usage.code, 2);
+    EXPECT_EQ(usage.err.rfind("usage: panopack create [--stub VIEWER.exe] --image IMAGE.jpg -o OUT.exe", 0), 0u)
+        << usage.err;
+    EXPECT_NE(usage.err.find("--no-screensaver"), std::string::npos);
+}
+
+TEST_F(Packer, WriteFailuresNameTheOutputAndLeaveNothingBehind)
+{
+    const std::filesystem::path folder = std::filesystem::path(output_.Path()).concat(".dir");
+    std::filesystem::create_directory(folder);
+    struct Case {
+        std::string output;
+        std::string message;
+    };
+    const std::string missing = (folder / "missing" / "out.exe").string();
+    const std::string onAFolder = (folder / "taken").string();
+    std::filesystem::create_directory(onAFolder);
+    const Case cases[] = {
+        {missing, "panopack: " + missing + ": No such file or directory\n"},
+        {onAFolder, "panopack: " + onAFolder + ": Is a directory\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        const Result r = RunPacker({"create", "--stub", stub_.Path(), "--image", image_.Path(), "-o",
+                                    c.output});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err, c.message);
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            left.push_back(entry.path().filename().string());
+        }
+        EXPECT_EQ(left, std::vector<std::string>{"taken"});
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 TEST(PackerDefaults, CylinderExtentFollowsTheImageAspect)

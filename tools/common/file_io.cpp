@@ -68,7 +68,7 @@ bool WriteFileAtomically(const std::string& path,
     std::string temp = path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
-        error = Reason(temp);
+        error = Reason(path);
         return false;
     }
     bool ok = true;
@@ -77,10 +77,10 @@ bool WriteFileAtomically(const std::string& path,
     }
     ok = ok && fchmod(fd, executable ? 0755 : 0644) == 0 && fsync(fd) == 0;
     if (!ok) {
-        error = Reason(temp);
+        error = Reason(path);
     }
     if (close(fd) != 0 && ok) {
-        error = Reason(temp);
+        error = Reason(path);
         ok = false;
     }
     if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {

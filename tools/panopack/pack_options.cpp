@@ -82,7 +82,8 @@ std::string Hex(uint32_t colour)
 std::string MakeHelp()
 {
     std::ostringstream h;
-    h << "  --stub FILE            viewer executable to pack into (a packed one is repacked)\n"
+    h << "  --stub FILE            viewer executable to pack into (a packed one is repacked;\n"
+         "                         default: the viewer this packer carries)\n"
          "  --image FILE           panorama JPEG\n"
          "  -o FILE                output executable\n"
          "  --projection cylinder|sphere   image projection (default "
@@ -115,6 +116,7 @@ std::string MakeHelp()
       << "  --text-color 0xRRGGBB, --shadow-color 0xRRGGBB (default " << Hex(kDefaultTextColour)
       << ", " << Hex(kDefaultShadowColour) << ")\n"
          "  --screensaver          make a screensaver\n"
+         "  --no-screensaver       a plain viewer also when OUT ends in .scr\n"
          "  --fullscreen           start full screen\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
@@ -275,6 +277,8 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
         const std::string& name = args[i];
         if (name == "--screensaver") {
             options.screensaver = true;
+        } else if (name == "--no-screensaver") {
+            options.noScreensaver = true;
         } else if (name == "--fullscreen") {
             options.fullscreen = true;
         } else if (name == "--auto-motion" || name == "--no-auto-motion") {
@@ -312,8 +316,8 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
             return false;
         }
     }
-    if (options.stubPath.empty() || options.imagePath.empty() || options.outputPath.empty()) {
-        error = "create needs --stub, --image and -o";
+    if (options.imagePath.empty() || options.outputPath.empty()) {
+        error = "create needs --image and -o";
         return false;
     }
     return true;

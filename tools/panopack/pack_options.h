@@ -28,6 +28,7 @@ struct PackOptions {
     std::optional<uint32_t> textColor, shadowColor;
     std::string title;
     bool screensaver = false;
+    bool noScreensaver = false;
     bool fullscreen = false;
 };
 

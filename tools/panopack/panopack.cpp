@@ -11,6 +11,8 @@
 #include "package/payload_anchor.h"
 #include "tools/common/jpeg_io.h"
 #include "tools/common/file_io.h"
+#include "tools/panopack/embedded_stub.h"
+#include "tools/panopack/output_kind.h"
 #include "tools/panopack/pack_options.h"
 #include "tools/panopack/photo_sphere.h"
 #include "tools/panopack/payload_builder.h"
@@ -21,9 +23,11 @@ namespace {
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
 const char kUsage[] =
-    "usage: panopack create --stub VIEWER.exe --image IMAGE.jpg -o OUT.exe [options]\n"
+    "usage: panopack create [--stub VIEWER.exe] --image IMAGE.jpg -o OUT.exe [options]\n"
     "       panopack info FILE.exe|IMAGE.jpg\n"
     "       panopack extract FILE.exe -o IMAGE.jpg\n"
+    "       panopack version\n"
+    "An OUT ending in .scr makes a screensaver.\n"
     "options of create:\n";
 
 struct PackedFile {
@@ -31,18 +35,33 @@ struct PackedFile {
     uint32_t payloadOffset = 0;
 };
 
-bool ReadViewerExecutable(const std::string& path, PackedFile& file, std::string& error)
+// Finds the payload offset of the viewer in file.bytes; name is how
+// messages call it.
+bool FindStubPayload(const std::string& name, PackedFile& file, std::string& error)
 {
-    if (!ReadWholeFile(path, kMaxFileBytes, file.bytes, error)) {
-        return false;
-    }
     const std::optional<uint32_t> offset = ReadStubPayloadOffset(file.bytes.data(), file.bytes.size());
     if (!offset) {
-        error = path + ": not a panorama viewer executable (no stamped payload offset)";
+        error = name + ": not a panorama viewer executable (no stamped payload offset)";
         return false;
     }
     file.payloadOffset = *offset;
     return true;
+}
+
+bool ReadViewerExecutable(const std::string& path, PackedFile& file, std::string& error)
+{
+    return ReadWholeFile(path, kMaxFileBytes, file.bytes, error) &&
+           FindStubPayload(path, file, error);
+}
+
+// The viewer named by --stub, or without it the one the packer carries.
+bool ReadStub(const std::string& stubPath, PackedFile& stub, std::string& error)
+{
+    if (!stubPath.empty()) {
+        return ReadViewerExecutable(stubPath, stub, error);
+    }
+    std::string name;
+    return LoadEmbeddedStub(stub.bytes, name, error) && FindStubPayload(name, stub, error);
 }
 
 bool ReadPayload(const std::string& path, PackedFile& file, PayloadListing& listing,
@@ -89,6 +108,11 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!ReadJpegInfo(jpeg, image, error)) {
         return Fail(err, options.imagePath + ": not a JPEG image (" + error + ")");
     }
+    OutputKind kind;
+    if (!ChooseOutputKind(options, kind, error)) {
+        return Fail(err, error);
+    }
+    options.screensaver = kind.screensaver;
     PanoSettings settings;
     PhotoSphereUse sphere;
     const bool made = MakePanoSettingsForImage(options, jpeg, image, settings, sphere, error);
@@ -102,13 +126,16 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << sphere.note << "\n";
     }
     PackedFile stub;
-    if (!ReadViewerExecutable(options.stubPath, stub, error)) {
+    if (!ReadStub(options.stubPath, stub, error)) {
         return Fail(err, error);
     }
     stub.bytes.resize(stub.payloadOffset);
     const std::vector<uint8_t> payload = BuildPayload(jpeg, settings);
     if (!WriteFileAtomically(options.outputPath, {&stub.bytes, &payload}, true, error)) {
         return Fail(err, error);
+    }
+    if (!kind.note.empty()) {
+        out << kind.note << "\n";
     }
     out << "wrote " << options.outputPath << ": " << image.width << " x " << image.height
         << " image, " << stub.bytes.size() + payload.size() << " bytes\n";
@@ -204,8 +231,16 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!ReadPayload(args[0], file, listing, error)) {
         return Fail(err, error);
     }
+    // Without a settings record the viewer runs with its defaults: a plain viewer.
+    PanoSettings settings{};
+    const PayloadRecordInfo* settingsRecord = FirstRecord(listing, PAYLOAD_SETTINGS);
+    if (settingsRecord) {
+        std::memcpy(&settings, file.bytes.data() + settingsRecord->dataOffset,
+                    std::min<size_t>(settingsRecord->length, sizeof settings));
+    }
     out << args[0] << ": payload at offset " << file.payloadOffset << ", " << listing.totalLength
         << " bytes of records\n";
+    out << "kind: " << (settings.screensaver ? "screensaver" : "viewer") << "\n";
     for (const PayloadRecordInfo& record : listing.records) {
         const char* kind = record.type == PAYLOAD_IMAGE      ? "image"
                            : record.type == PAYLOAD_SETTINGS ? "settings"
@@ -224,10 +259,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             out << "image: not a JPEG (" << error << ")\n";
         }
     }
-    if (const PayloadRecordInfo* record = FirstRecord(listing, PAYLOAD_SETTINGS)) {
-        PanoSettings settings{};
-        std::memcpy(&settings, file.bytes.data() + record->dataOffset,
-                    std::min<size_t>(record->length, sizeof settings));
+    if (settingsRecord) {
         out << "settings:\n";
         PrintSettings(settings, out);
     }
@@ -272,6 +304,10 @@ int RunPanopack(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (command == "extract") {
         return Extract(rest, out, err);
+    }
+    if (command == "version" || command == "--version") {
+        out << "panopack " << PANO_VERSION << "\n";
+        return 0;
     }
     if (command == "help" || command == "--help" || command == "-h") {
         out << kUsage << PackOptionsHelp();
