@@ -3,6 +3,7 @@
 #include "display/com_release_win.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
+#include "framework/stage_trace_win.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
         texture->surface = nullptr;
         return created;
     }
+    TraceStage("texture-create", texture->name);
     return texture->pixelBuffer ? CopyPixelBuffer(texture) : S_OK;
 }
 
@@ -110,6 +112,7 @@ HRESULT CopyPixelBuffer(NamedTexture* texture)
         ReleaseAndClear(directDraw);
         return S_OK;  // the texture keeps whatever it holds
     }
+    TraceStage("texture-staging", texture->name);
     // A staging surface in system memory is normally free at once; give a
     // busy one a second, not forever.
     HRESULT locked = staging->Lock(nullptr, &desc, 0, nullptr);
@@ -122,7 +125,9 @@ HRESULT CopyPixelBuffer(NamedTexture* texture)
                       static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
         staging->Unlock(nullptr);
     }
+    TraceStage("texture-fill", texture->name);
     texture->surface->Blt(nullptr, staging, nullptr, DDBLT_WAIT, nullptr);
+    TraceStage("texture-blt", texture->name);
     staging->Release();
     directDraw->Release();
     return S_OK;
