@@ -80,3 +80,9 @@ pano_stamp_payload_offset(panoview)
 
 add_subdirectory(tests/host)
 add_subdirectory(tests/win)
+
+# The floor the viewer's first frame is measured against (make bench-wine).
+add_executable(first_frame_anchor WIN32 bench/first_frame_anchor_win.cpp
+  src/framework/stage_trace_win.cpp)
+target_link_libraries(first_frame_anchor PRIVATE ddraw dxguid user32 gdi32)
+pano_warnings(first_frame_anchor)
