@@ -4,9 +4,10 @@
 // surfaces (primary with clipper, 3D back buffer), opens the T&L HAL device
 // (else HAL, else RGB), creates one 32-bit texture per tile of the viewer's
 // tile grid for the image size (powers of two and the maximum size as the
-// device asks), fills each through a system-memory staging surface of the
-// tile's own size with a row memcpy and one Blt, as the viewer does, draws
-// every texture once, presents and then waits for WM_CLOSE.
+// device asks), fills each through a plain system-memory staging surface of
+// the tile's own size (kept while tiles share a size) with a row memcpy and
+// one Blt, as the viewer does, draws every texture once, presents and then
+// waits for WM_CLOSE.
 //
 // Nothing is decoded: one source buffer of the largest tile, already in the
 // device's layout, feeds every tile. Stages go to the stage trace
@@ -102,6 +103,7 @@ public:
     Anchor& operator=(const Anchor&) = delete;
     ~Anchor()
     {
+        Release(stagingSurface_);
         for (Tile& tile : tiles_) {
             Release(tile.texture);
         }
@@ -182,6 +184,8 @@ public:
         return true;
     }
 
+    void ReleaseStaging() { Release(stagingSurface_); }
+
     void DrawAndPresent()
     {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
@@ -242,26 +246,32 @@ private:
         }
         TraceStage("texture-create");
 
-        desc = SurfaceDesc(flags, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY);
-        desc.dwWidth = tile.width;
-        desc.dwHeight = tile.height;
-        desc.ddpfPixelFormat = format;
-        IDirectDrawSurface7* staging = nullptr;
-        if (FAILED(directDraw_->CreateSurface(&desc, &staging, nullptr))) {
-            return false;
+        if (!stagingSurface_ || tile.width != stagingWidth_ || tile.height != stagingHeight_) {
+            Release(stagingSurface_);
+            desc = SurfaceDesc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT,
+                               DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+            desc.dwWidth = tile.width;
+            desc.dwHeight = tile.height;
+            desc.ddpfPixelFormat = format;
+            if (FAILED(directDraw_->CreateSurface(&desc, &stagingSurface_, nullptr))) {
+                stagingSurface_ = nullptr;
+                return false;
+            }
+            stagingWidth_ = tile.width;
+            stagingHeight_ = tile.height;
         }
-        const bool locked = SUCCEEDED(staging->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+        const bool locked =
+            SUCCEEDED(stagingSurface_->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
         if (locked) {
             for (DWORD y = 0; y < tile.height; ++y) {
                 std::memcpy(static_cast<uint8_t*>(desc.lpSurface) + size_t{y} * desc.lPitch,
                             source + size_t{y} * tile.width, size_t{tile.width} * 4);
             }
-            staging->Unlock(nullptr);
+            stagingSurface_->Unlock(nullptr);
         }
         TraceStage("texture-fill");
-        const bool copied =
-            locked && SUCCEEDED(tile.texture->Blt(nullptr, staging, nullptr, DDBLT_WAIT, nullptr));
-        staging->Release();
+        const bool copied = locked && SUCCEEDED(tile.texture->Blt(nullptr, stagingSurface_, nullptr,
+                                                                  DDBLT_WAIT, nullptr));
         TraceStage("texture-blt");
         return copied;
     }
@@ -269,6 +279,10 @@ private:
     HWND window_ = nullptr;
     RECT client_ = {};
     bool managed_ = false;
+    // The staging surface, kept while tiles share its size.
+    IDirectDrawSurface7* stagingSurface_ = nullptr;
+    DWORD stagingWidth_ = 0;
+    DWORD stagingHeight_ = 0;
     IDirectDraw7* directDraw_ = nullptr;
     IDirectDrawSurface7* primary_ = nullptr;
     IDirectDrawSurface7* backBuffer_ = nullptr;
@@ -313,6 +327,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         if (anchor.OpenDisplay(window)) {
             TraceStage("device-opened");
             if (anchor.BuildTextures(imageWidth, imageHeight)) {
+                anchor.ReleaseStaging();
                 TraceStage("textures-built");
                 anchor.DrawAndPresent();
                 status = 0;

@@ -86,6 +86,7 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
     if (SUCCEEDED(result)) {
         result = ChooseDefaultDisplayDevice(&selectedDevice, 0);
     }
+    TraceStage("devices-enumerated");
     if (SUCCEEDED(result)) {
         result = PrepareScene();
     }

@@ -308,3 +308,37 @@ TEST_F(TextureSurfaces, EveryUsableFormatOfTheDeviceReadsBackAsThePlainConversio
     EXPECT_GE(tested, 3) << "32-bit and 16-bit formats, with and without alpha";
     EXPECT_TRUE(testedX888) << "the format the viewer's tiles take";
 }
+
+TEST_F(TextureSurfaces, ARestoreFillsEveryTextureWithItsOwnPixels)
+{
+    // One staging surface serves textures of one size and format in turn;
+    // another size or format takes a new one.
+    struct Case {
+        const char* name;
+        DWORD width, height, options;
+        uint32_t colour;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"first", 64, 32, TEXOPT_DEPTH32, 0xFF8040FF, 0xFF8040},
+        {"same size", 64, 32, TEXOPT_DEPTH32, 0x10E0C0FF, 0x10E0C0},
+        {"smaller", 32, 16, TEXOPT_DEPTH32, 0x204060FF, 0x204060},
+        {"16-bit", 32, 16, TEXOPT_DEPTH16, 0xFF8040C0, 0xFC08},
+        {"back to the first size", 64, 32, TEXOPT_DEPTH32, 0x0000FFFF, 0x0000FF},
+    };
+    FakeDevice fake(display_.device);
+    fake.caps.dpcTriCaps.dwTextureCaps &= ~DWORD{D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY};
+    fake.formats = {kX888, k565};
+    for (const Case& c : cases) {
+        Texture(c.name, c.width, c.height, c.options, c.colour);
+    }
+    ASSERT_EQ(RestoreNamedTextures(&fake), S_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IDirectDrawSurface7* surface = GetNamedTextureSurface(c.name);
+        ASSERT_NE(surface, nullptr);
+        const DWORD used = c.options & TEXOPT_DEPTH16 ? 0xFFFF : 0xFFFFFF;
+        EXPECT_EQ(PixelAt(surface, 0, 0) & used, c.expected);
+        EXPECT_EQ(PixelAt(surface, c.width - 1, c.height - 1) & used, c.expected);
+    }
+}
