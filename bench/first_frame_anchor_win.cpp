@@ -226,11 +226,11 @@ private:
             width = NextPowerOfTwo(width);
             height = NextPowerOfTwo(height);
         }
-        width = caps.dwMaxTextureWidth && width > caps.dwMaxTextureWidth ? caps.dwMaxTextureWidth
-                                                                         : width;
-        height = caps.dwMaxTextureHeight && height > caps.dwMaxTextureHeight
-                     ? caps.dwMaxTextureHeight
-                     : height;
+        // A maximum of 0 reads as 256, as in the viewer.
+        const DWORD maxWidth = caps.dwMaxTextureWidth ? caps.dwMaxTextureWidth : 256;
+        const DWORD maxHeight = caps.dwMaxTextureHeight ? caps.dwMaxTextureHeight : 256;
+        width = width > maxWidth ? maxWidth : width;
+        height = height > maxHeight ? maxHeight : height;
         const DWORD flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
         DDSURFACEDESC2 desc = SurfaceDesc(flags, DDSCAPS_TEXTURE);
         if (managed_) {
@@ -248,8 +248,7 @@ private:
 
         if (!stagingSurface_ || tile.width != stagingWidth_ || tile.height != stagingHeight_) {
             Release(stagingSurface_);
-            desc = SurfaceDesc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT,
-                               DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+            desc = SurfaceDesc(flags, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
             desc.dwWidth = tile.width;
             desc.dwHeight = tile.height;
             desc.ddpfPixelFormat = format;
