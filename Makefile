@@ -33,7 +33,7 @@ SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
 SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
 SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
 
-.PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
+.PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench bench-wine test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
 
 all: host win
 
@@ -97,6 +97,11 @@ test-fuzz: fuzz-build
 
 bench: host
 	$(HOST)/bench/pano_bench
+
+# Time to the first frame of packed 32-bit viewers under Wine against a
+# minimal Direct3D program on the same sizes, with the viewer's stages.
+bench-wine: host win
+	$(SESSION_WIN) bench/first-frame $(BUILD) $(WIN)
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)

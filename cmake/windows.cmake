@@ -42,6 +42,7 @@ add_library(pano_shell STATIC
   src/display/surface_desc_win.cpp
   src/display/texture_surface_win.cpp
   src/framework/d3d_application_win.cpp
+  src/framework/stage_trace_win.cpp
   src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp
   src/viewer/pano_player_win.cpp
@@ -85,3 +86,9 @@ include(tools/panopack/panopack.cmake)
 
 add_subdirectory(tests/host)
 add_subdirectory(tests/win)
+
+# The floor the viewer's first frame is measured against (make bench-wine).
+add_executable(first_frame_anchor WIN32 bench/first_frame_anchor_win.cpp
+  src/framework/stage_trace_win.cpp)
+target_link_libraries(first_frame_anchor PRIVATE ddraw dxguid user32 gdi32)
+pano_warnings(first_frame_anchor)

@@ -106,22 +106,85 @@ uint32_t PixelConverter::operator()(uint32_t source) const
     return pixel;
 }
 
+namespace {
+
+// How a format's pixels come from the source words, chosen once per surface:
+// the two common 32-bit layouts need no per-pixel mask arithmetic.
+enum class Conversion {
+    Copy,       // the format is the source layout, 0xRRGGBBAA
+    Argb,       // 0xAARRGGBB: the source word turned right by one byte
+    Xrgb,       // 0x00RRGGBB: the source word shifted right by one byte
+    Masks,      // anything else, channel by channel
+};
+
+Conversion ChooseConversion(const DDPIXELFORMAT& f)
+{
+    if (f.dwRGBBitCount != 32) {
+        return Conversion::Masks;
+    }
+    const uint32_t r = f.dwRBitMask, g = f.dwGBitMask, b = f.dwBBitMask, a = f.dwRGBAlphaBitMask;
+    if (r == 0xFF000000u && g == 0x00FF0000u && b == 0x0000FF00u && a == 0x000000FFu) {
+        return Conversion::Copy;
+    }
+    if (r == 0x00FF0000u && g == 0x0000FF00u && b == 0x000000FFu) {
+        if (a == 0xFF000000u) {
+            return Conversion::Argb;
+        }
+        if (a == 0) {
+            return Conversion::Xrgb;
+        }
+    }
+    return Conversion::Masks;
+}
+
+template <bool kWithAlpha>
+void ShiftRow(const uint32_t* in, uint8_t* out, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        const uint32_t source = in[x];
+        const uint32_t pixel = kWithAlpha ? (source >> 8) | (source << 24) : source >> 8;
+        std::memcpy(out + size_t{x} * 4, &pixel, 4);
+    }
+}
+
+void MaskRow(const PixelConverter& convert, bool wide, const uint32_t* in, uint8_t* out,
+             uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        const uint32_t pixel = convert(in[x]);
+        if (wide) {
+            std::memcpy(out + size_t{x} * 4, &pixel, 4);
+        } else {
+            const uint16_t narrow = static_cast<uint16_t>(pixel);
+            std::memcpy(out + size_t{x} * 2, &narrow, 2);
+        }
+    }
+}
+
+}  // namespace
+
 void ConvertPixels(const uint32_t* source, uint32_t width, uint32_t height,
                    const DDPIXELFORMAT& f, uint8_t* destination, int32_t pitch)
 {
+    const Conversion conversion = ChooseConversion(f);
     const PixelConverter convert(f);
     const bool wide = f.dwRGBBitCount == 32;
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t* in = source + static_cast<size_t>(y) * width;
         uint8_t* out = destination + static_cast<ptrdiff_t>(y) * pitch;
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint32_t pixel = convert(in[x]);
-            if (wide) {
-                std::memcpy(out + x * 4, &pixel, 4);
-            } else {
-                const uint16_t narrow = static_cast<uint16_t>(pixel);
-                std::memcpy(out + x * 2, &narrow, 2);
-            }
+        switch (conversion) {
+        case Conversion::Copy:
+            std::memcpy(out, in, size_t{width} * 4);
+            break;
+        case Conversion::Argb:
+            ShiftRow<true>(in, out, width);
+            break;
+        case Conversion::Xrgb:
+            ShiftRow<false>(in, out, width);
+            break;
+        case Conversion::Masks:
+            MaskRow(convert, wide, in, out, width);
+            break;
         }
     }
 }

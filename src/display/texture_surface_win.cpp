@@ -1,8 +1,11 @@
 #include "display/texture_surface_win.h"
 
+#include <cstring>
+
 #include "display/com_release_win.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
+#include "framework/stage_trace_win.h"
 
 namespace {
 
@@ -22,6 +25,53 @@ IDirectDraw7* DirectDrawOf(IDirect3DDevice7* device)
     return directDraw;
 }
 
+// The system-memory surface the pixels are converted into before one Blt
+// moves them into the texture. A restore keeps it from one texture to the
+// next: the tiles mostly share a size and format, and a fresh surface per
+// tile costs more than the conversion into it. A plain off-screen surface,
+// not a texture: Wine blits it into a texture markedly faster.
+class StagingSurface {
+public:
+    StagingSurface() = default;
+    StagingSurface(const StagingSurface&) = delete;
+    StagingSurface& operator=(const StagingSurface&) = delete;
+    ~StagingSurface() { ReleaseAndClear(surface_); }
+
+    // The surface for this size and format, made anew when either differs
+    // from the last one; null when it cannot be made.
+    IDirectDrawSurface7* For(IDirectDraw7* directDraw, DWORD width, DWORD height,
+                             const DDPIXELFORMAT& format)
+    {
+        if (surface_ && directDraw == owner_ && width == width_ && height == height_ &&
+            std::memcmp(&format, &format_, sizeof format) == 0) {
+            return surface_;
+        }
+        ReleaseAndClear(surface_);
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT,
+                           DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+        desc.dwWidth = width;
+        desc.dwHeight = height;
+        desc.ddpfPixelFormat = format;
+        if (FAILED(directDraw->CreateSurface(&desc, &surface_, nullptr))) {
+            surface_ = nullptr;
+            return nullptr;
+        }
+        owner_ = directDraw;
+        width_ = width;
+        height_ = height;
+        format_ = format;
+        return surface_;
+    }
+
+private:
+    IDirectDrawSurface7* surface_ = nullptr;
+    const IDirectDraw7* owner_ = nullptr;  // compared only; the surface keeps it alive
+    DWORD width_ = 0;
+    DWORD height_ = 0;
+    DDPIXELFORMAT format_ = {};
+};
+
 bool FindFormat(IDirect3DDevice7* device, TextureFormatQuery& query)
 {
     device->EnumTextureFormats(MatchTextureFormat, &query);
@@ -32,23 +82,40 @@ bool FindFormat(IDirect3DDevice7* device, TextureFormatQuery& query)
     return query.found != 0;
 }
 
-}  // namespace
-
-HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* context)
+HRESULT CopyThroughStaging(NamedTexture* texture, StagingSurface& staging)
 {
-    auto* query = static_cast<TextureFormatQuery*>(context);
-    if (!format || !query) {
-        return D3DENUMRET_OK;
+    IDirectDraw7* directDraw = nullptr;
+    texture->surface->GetDDInterface(reinterpret_cast<void**>(&directDraw));
+    DDSURFACEDESC2 desc;
+    PrepareSurfaceDesc(desc, 0, 0);
+    texture->surface->GetSurfaceDesc(&desc);
+    IDirectDrawSurface7* surface =
+        directDraw ? staging.For(directDraw, texture->width, texture->height, desc.ddpfPixelFormat)
+                   : nullptr;
+    ReleaseAndClear(directDraw);
+    if (!surface) {
+        return S_OK;  // the texture keeps whatever it holds
     }
-    if (!TextureFormatFits(*format, query->wantedBits, query->alphaRequired)) {
-        return D3DENUMRET_OK;
+    TraceStage("texture-staging", texture->name);
+    // A staging surface in system memory is normally free at once; give a
+    // busy one (still read by the last Blt) a second, not forever.
+    HRESULT locked = surface->Lock(nullptr, &desc, 0, nullptr);
+    for (int tries = 0; locked == DDERR_WASSTILLDRAWING && tries < 1000; ++tries) {
+        Sleep(1);
+        locked = surface->Lock(nullptr, &desc, 0, nullptr);
     }
-    *query->result = *format;
-    query->found = 1;
-    return D3DENUMRET_CANCEL;
+    if (SUCCEEDED(locked)) {
+        ConvertPixels(texture->pixelBuffer, texture->width, texture->height, desc.ddpfPixelFormat,
+                      static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
+        surface->Unlock(nullptr);
+    }
+    TraceStage("texture-fill", texture->name);
+    texture->surface->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
+    TraceStage("texture-blt", texture->name);
+    return S_OK;
 }
 
-HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
+HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingSurface& staging)
 {
     ReleaseAndClear(texture->surface);
     if (!device) {
@@ -90,42 +157,36 @@ HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
         texture->surface = nullptr;
         return created;
     }
-    return texture->pixelBuffer ? CopyPixelBuffer(texture) : S_OK;
+    TraceStage("texture-create", texture->name);
+    return texture->pixelBuffer ? CopyThroughStaging(texture, staging) : S_OK;
+}
+
+}  // namespace
+
+HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* context)
+{
+    auto* query = static_cast<TextureFormatQuery*>(context);
+    if (!format || !query) {
+        return D3DENUMRET_OK;
+    }
+    if (!TextureFormatFits(*format, query->wantedBits, query->alphaRequired)) {
+        return D3DENUMRET_OK;
+    }
+    *query->result = *format;
+    query->found = 1;
+    return D3DENUMRET_CANCEL;
+}
+
+HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
+{
+    StagingSurface staging;
+    return BuildWithStaging(texture, device, staging);
 }
 
 HRESULT CopyPixelBuffer(NamedTexture* texture)
 {
-    IDirectDraw7* directDraw = nullptr;
-    texture->surface->GetDDInterface(reinterpret_cast<void**>(&directDraw));
-    DDSURFACEDESC2 desc;
-    PrepareSurfaceDesc(desc, 0, 0);
-    texture->surface->GetSurfaceDesc(&desc);
-    desc.dwWidth = texture->width;
-    desc.dwHeight = texture->height;
-    desc.dwFlags = kTextureDescFlags;
-    desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
-    desc.ddsCaps.dwCaps2 = 0;
-    IDirectDrawSurface7* staging = nullptr;
-    if (!directDraw || FAILED(directDraw->CreateSurface(&desc, &staging, nullptr))) {
-        ReleaseAndClear(directDraw);
-        return S_OK;  // the texture keeps whatever it holds
-    }
-    // A staging surface in system memory is normally free at once; give a
-    // busy one a second, not forever.
-    HRESULT locked = staging->Lock(nullptr, &desc, 0, nullptr);
-    for (int tries = 0; locked == DDERR_WASSTILLDRAWING && tries < 1000; ++tries) {
-        Sleep(1);
-        locked = staging->Lock(nullptr, &desc, 0, nullptr);
-    }
-    if (SUCCEEDED(locked)) {
-        ConvertPixels(texture->pixelBuffer, texture->width, texture->height, desc.ddpfPixelFormat,
-                      static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
-        staging->Unlock(nullptr);
-    }
-    texture->surface->Blt(nullptr, staging, nullptr, DDBLT_WAIT, nullptr);
-    staging->Release();
-    directDraw->Release();
-    return S_OK;
+    StagingSurface staging;
+    return CopyThroughStaging(texture, staging);
 }
 
 HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device)
@@ -136,8 +197,9 @@ HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device)
 
 HRESULT RestoreNamedTextures(IDirect3DDevice7* device)
 {
+    StagingSurface staging;
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
-        RestoreNamedTexture(texture->name, device);
+        BuildWithStaging(texture, device, staging);
     }
     return S_OK;
 }

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <new>
 
+#include "framework/stage_trace_win.h"
 #include "framework/status_codes.h"
 #include "resources/resource_ids.h"
 
@@ -85,6 +86,7 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
     if (SUCCEEDED(result)) {
         result = ChooseDefaultDisplayDevice(&selectedDevice, 0);
     }
+    TraceStage("devices-enumerated");
     if (SUCCEEDED(result)) {
         result = PrepareScene();
     }
@@ -111,6 +113,7 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
                              CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, nullptr, nullptr, instance,
                              nullptr);
     UpdateWindow(window);
+    TraceStage("window-created");
 
     result = BuildEnvironment();
     if (FAILED(result)) {
@@ -170,6 +173,10 @@ HRESULT CD3DApplication::StepFrame()
         return result;
     }
     result = display->Present();
+    if (SUCCEEDED(result) && !framePresented) {
+        framePresented = true;
+        TraceStage("first-frame-presented");
+    }
     if (result == DDERR_SURFACELOST) {
         display->RestoreLostSurfaces();
         OnSurfacesRestored();
@@ -202,6 +209,7 @@ HRESULT CD3DApplication::BuildEnvironment()
                                        selectedDevice->rasterizerGuid, &selectedDevice->chosenMode,
                                        flags);
         if (SUCCEEDED(result)) {
+            TraceStage("device-opened");
             directDraw = display->directDraw;
             direct3D = display->direct3D;
             renderDevice = display->device;

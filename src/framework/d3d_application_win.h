@@ -85,6 +85,8 @@ private:
     // still arrive while they are shown.
     bool building = false;
     bool lastWindowedState = true;
+    // A frame has reached the screen (the start-up trace's last stage).
+    bool framePresented = false;
     // The window's style and place before it went full screen.
     LONG savedWindowStyle = 0;
     RECT savedWindowRect = {};

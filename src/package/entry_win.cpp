@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "framework/stage_trace_win.h"
 #include "package/module_path_win.h"
 #include "package/payload.h"
 #include "package/payload_anchor.h"
@@ -59,6 +60,7 @@ int RunViewer(HINSTANCE instance, char* commandLine)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    StartStageTrace();
     StartupState& state = startupState;
     state.instanceHandle = instance;
     for (int i = 0; i < NAVIGATION_CURSOR_COUNT; ++i) {
@@ -74,6 +76,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     if (!state.settings) {
         return 0;
     }
+    TraceStage("settings-read");
     state.screensaverMode = state.settings->screensaver != 0;
     state.fullscreenAtStart = state.settings->startFullscreen;
     if (state.screensaverMode) {

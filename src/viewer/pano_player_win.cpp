@@ -3,6 +3,7 @@
 #include <sys/timeb.h>
 
 #include "display/texture_surface_win.h"
+#include "framework/stage_trace_win.h"
 #include "math/d3d_math.h"
 #include "package/startup_state.h"
 #include "resources/resource_ids.h"
@@ -86,15 +87,20 @@ HRESULT CPanoPlayer::PrepareScene()
     ChooseMode(*selectedDevice, DesktopMode());
     selectedDevice->inWindow =
         startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
+    TraceStage("decode-start");
     if (!LoadPanorama(image, startupState.modulePath, startupState.imageOffset)) {
         return E_FAIL;
     }
-    return BuildPanoramaMesh(mesh, extent, image);
+    TraceStage("decode-end");
+    const HRESULT built = BuildPanoramaMesh(mesh, extent, image);
+    TraceStage("mesh-built");
+    return built;
 }
 
 HRESULT CPanoPlayer::AcquireDeviceResources()
 {
     RestoreNamedTextures(renderDevice);
+    TraceStage("textures-built");
     for (DWORD stage = 0; stage < 3; ++stage) {
         SetStageState(renderDevice, stage, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
         SetStageState(renderDevice, stage, D3DTSS_MAGFILTER, D3DTFG_LINEAR);

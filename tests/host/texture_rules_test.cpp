@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "display/named_texture.h"
@@ -88,4 +89,79 @@ TEST(TextureRules, ConvertsRowsIntoThePitch)
     EXPECT_EQ(at(0, 1), 0xFFFF);
     EXPECT_EQ(at(1, 1), 0x0000);
     EXPECT_EQ(out[6], 0xEE) << "bytes past the row stay";
+}
+
+namespace {
+
+// The plain per-pixel conversion every layout must match byte for byte.
+void ConvertOneByOne(const uint32_t* source, uint32_t width, uint32_t height,
+                     const DDPIXELFORMAT& format, uint8_t* destination, int32_t pitch)
+{
+    const PixelConverter convert(format);
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t pixel = convert(source[y * width + x]);
+            uint8_t* out = destination + y * pitch;
+            if (format.dwRGBBitCount == 32) {
+                std::memcpy(out + x * 4, &pixel, 4);
+            } else {
+                const uint16_t narrow = static_cast<uint16_t>(pixel);
+                std::memcpy(out + x * 2, &narrow, 2);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+TEST(TextureRules, EveryLayoutConvertsAsThePlainConversion)
+{
+    struct Format {
+        const char* label;
+        DDPIXELFORMAT format;
+    };
+    // The RGB texture formats Wine's devices offer, then layouts of our own.
+    const Format formats[] = {
+        {"A8R8G8B8", k8888},
+        {"X8R8G8B8", kX888},
+        {"R5G6B5", k565},
+        {"X1R5G5B5", RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0)},
+        {"A1R5G5B5", k1555},
+        {"A4R4G4B4", k4444},
+        {"X4R4G4B4", RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0)},
+        {"A8R3G3B2", RgbFormat(16, 0xE0, 0x1C, 0x03, 0xFF00)},
+        {"R8G8B8A8, the source layout", RgbFormat(32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF)},
+        {"R8G8B8X8", RgbFormat(32, 0xFF000000, 0xFF0000, 0xFF00, 0)},
+        {"A8B8G8R8", RgbFormat(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000)},
+        {"X8B8G8R8", RgbFormat(32, 0xFF, 0xFF00, 0xFF0000, 0)},
+        {"B8G8R8A8", RgbFormat(32, 0xFF00, 0xFF0000, 0xFF000000, 0xFF)},
+        {"A7R8G8B8", RgbFormat(32, 0xFF0000, 0xFF00, 0xFF, 0x7F000000)},
+        {"A2R10G10B10", RgbFormat(32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000)},
+        {"overlapping masks", RgbFormat(32, 0xFFFF0000, 0x00FFFF00, 0x0000FFFF, 0xFF)},
+        {"no channels", RgbFormat(32, 0, 0, 0, 0)},
+    };
+    struct Size {
+        uint32_t width, height, padding;
+    };
+    const Size sizes[] = {{1, 1, 0}, {3, 2, 2}, {17, 5, 6}, {64, 3, 0}, {1302, 4, 12}};
+    for (const Format& f : formats) {
+        for (const Size& s : sizes) {
+            SCOPED_TRACE(::testing::Message() << f.label << ", " << s.width << " x " << s.height);
+            std::vector<uint32_t> source(size_t{s.width} * s.height);
+            uint32_t seed = s.width * 7919u + s.height;
+            for (uint32_t& pixel : source) {
+                seed = seed * 1664525u + 1013904223u;
+                pixel = seed;
+            }
+            source[0] = 0xFFFFFFFF;
+            source.back() = 0x00000000;
+            const int32_t pitch =
+                static_cast<int32_t>(s.width * (f.format.dwRGBBitCount / 8) + s.padding);
+            std::vector<uint8_t> expected(size_t(pitch) * s.height, 0xEE);
+            std::vector<uint8_t> converted(expected);
+            ConvertOneByOne(source.data(), s.width, s.height, f.format, expected.data(), pitch);
+            ConvertPixels(source.data(), s.width, s.height, f.format, converted.data(), pitch);
+            EXPECT_EQ(std::memcmp(expected.data(), converted.data(), expected.size()), 0);
+        }
+    }
 }

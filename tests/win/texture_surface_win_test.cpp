@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
@@ -235,4 +237,108 @@ TEST_F(TextureSurfaces, LookupsByName)
     EXPECT_NE(GetNamedTextureSurface("one"), nullptr);
     EXPECT_EQ(BuildTextureSurface(FindNamedTexture("one"), nullptr), E_INVALIDARG);
     EXPECT_EQ(GetNamedTextureSurface("one"), nullptr) << "the old surface is released first";
+}
+
+namespace {
+
+HRESULT CALLBACK CollectFormat(DDPIXELFORMAT* format, void* formats)
+{
+    static_cast<std::vector<DDPIXELFORMAT>*>(formats)->push_back(*format);
+    return D3DENUMRET_OK;
+}
+
+}  // namespace
+
+TEST_F(TextureSurfaces, EveryUsableFormatOfTheDeviceReadsBackAsThePlainConversion)
+{
+    std::vector<DDPIXELFORMAT> offered;
+    ASSERT_EQ(display_.device->EnumTextureFormats(CollectFormat, &offered), S_OK);
+    // Each format the texture rules can choose, alone on a device that takes
+    // any size, so the surface holds the staging pixels unscaled.
+    FakeDevice fake(display_.device);
+    fake.caps.dpcTriCaps.dwTextureCaps &= ~DWORD{D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY};
+    constexpr DWORD kWidth = 37, kHeight = 13;
+    int tested = 0;
+    bool testedX888 = false;
+    for (const DDPIXELFORMAT& format : offered) {
+        const DWORD alpha = (format.dwFlags & DDPF_ALPHAPIXELS) ? 1 : 0;
+        if (!TextureFormatFits(format, format.dwRGBBitCount, alpha)) {
+            continue;
+        }
+        SCOPED_TRACE(::testing::Message()
+                     << format.dwRGBBitCount << "-bit " << std::hex << format.dwRBitMask << " "
+                     << format.dwGBitMask << " " << format.dwBBitMask << " "
+                     << format.dwRGBAlphaBitMask);
+        fake.formats = {format};
+        const DWORD depth = format.dwRGBBitCount == 16 ? TEXOPT_DEPTH16 : TEXOPT_DEPTH32;
+        const DWORD options = alpha ? depth | TEXOPT_ALPHA : depth;
+        const std::string name = "format" + std::to_string(tested);
+        NamedTexture* texture = Texture(name.c_str(), kWidth, kHeight, options, 0);
+        uint32_t seed = 12345u + tested;
+        for (DWORD i = 0; i < kWidth * kHeight; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            texture->pixelBuffer[i] = seed;
+        }
+        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        ASSERT_EQ(Desc(texture->surface).dwWidth, kWidth);
+        // Bits outside the channels are the surface's own business.
+        const DWORD used = format.dwRBitMask | format.dwGBitMask | format.dwBBitMask |
+                           format.dwRGBAlphaBitMask;
+        const PixelConverter convert(format);
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, 0, 0);
+        ASSERT_EQ(texture->surface->Lock(nullptr, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr), S_OK);
+        const DWORD bytes = format.dwRGBBitCount / 8;
+        int differing = 0;
+        for (DWORD y = 0; y < kHeight; ++y) {
+            const auto* row = static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch;
+            for (DWORD x = 0; x < kWidth; ++x) {
+                DWORD pixel = 0;
+                std::memcpy(&pixel, row + x * bytes, bytes);
+                const DWORD expected = convert(texture->pixelBuffer[y * kWidth + x]) & used;
+                differing += (pixel & used) != expected;
+            }
+        }
+        texture->surface->Unlock(nullptr);
+        EXPECT_EQ(differing, 0);
+        testedX888 = testedX888 || (format.dwRGBBitCount == 32 && !alpha &&
+                                    format.dwRBitMask == 0xFF0000 && format.dwBBitMask == 0xFF);
+        ++tested;
+    }
+    EXPECT_GE(tested, 3) << "32-bit and 16-bit formats, with and without alpha";
+    EXPECT_TRUE(testedX888) << "the format the viewer's tiles take";
+}
+
+TEST_F(TextureSurfaces, ARestoreFillsEveryTextureWithItsOwnPixels)
+{
+    // One staging surface serves textures of one size and format in turn;
+    // another size or format takes a new one.
+    struct Case {
+        const char* name;
+        DWORD width, height, options;
+        uint32_t colour;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"first", 64, 32, TEXOPT_DEPTH32, 0xFF8040FF, 0xFF8040},
+        {"same size", 64, 32, TEXOPT_DEPTH32, 0x10E0C0FF, 0x10E0C0},
+        {"smaller", 32, 16, TEXOPT_DEPTH32, 0x204060FF, 0x204060},
+        {"16-bit", 32, 16, TEXOPT_DEPTH16, 0xFF8040C0, 0xFC08},
+        {"back to the first size", 64, 32, TEXOPT_DEPTH32, 0x0000FFFF, 0x0000FF},
+    };
+    FakeDevice fake(display_.device);
+    fake.caps.dpcTriCaps.dwTextureCaps &= ~DWORD{D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY};
+    fake.formats = {kX888, k565};
+    for (const Case& c : cases) {
+        Texture(c.name, c.width, c.height, c.options, c.colour);
+    }
+    ASSERT_EQ(RestoreNamedTextures(&fake), S_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IDirectDrawSurface7* surface = GetNamedTextureSurface(c.name);
+        ASSERT_NE(surface, nullptr);
+        const DWORD used = c.options & TEXOPT_DEPTH16 ? 0xFFFF : 0xFFFFFF;
+        EXPECT_EQ(PixelAt(surface, 0, 0) & used, c.expected);
+        EXPECT_EQ(PixelAt(surface, c.width - 1, c.height - 1) & used, c.expected);
+    }
 }
