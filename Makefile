@@ -33,7 +33,7 @@ SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
 SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
 SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
 
-.PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench bench-wine test test-host test-asan test-win test-e2e test-fuzz soak test-soak clean
+.PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench bench-wine test test-host test-asan test-win test-e2e test-dist test-fuzz soak test-soak clean
 
 all: host win
 
@@ -125,6 +125,18 @@ endif
 test-e2e: host win $(RUN_TARGET)
 	$(SESSION_RUN) tests/e2e/run $(BUILD) $(RUN_TREE)
 
+# The release zip, unpacked into a fresh Wine prefix as a Windows user
+# would; its programs are 32-bit, so elsewhere only its listing is checked.
+DIST_ZIP = dist/panoview-$$($(HOST)/panopack --version | cut -d' ' -f2)-win32.zip
+test-dist: dist
+ifeq ($(RUN_ARCH),win32)
+	rm -rf $(BUILD)/dist-prefix
+	tools/wine-session --arch win32 $(BUILD)/dist-prefix tests/e2e/dist_run $(BUILD) $(DIST_ZIP)
+else
+	@echo "this machine runs no 32-bit programs: the release zip is only listed"
+	unzip -l $(DIST_ZIP)
+endif
+
 # Packed viewers under a seeded random stream of user input for SOAK_SECONDS
 # (SOAK_SEED=N replays a run); `make test` runs it for a minute.
 soak: host win $(RUN_TARGET)
@@ -133,7 +145,7 @@ soak: host win $(RUN_TARGET)
 test-soak: host win $(RUN_TARGET)
 	$(SESSION_RUN) tests/soak/run $(BUILD) $(RUN_TREE) 60
 
-test: test-host test-asan test-win test-fuzz test-e2e test-soak
+test: test-host test-asan test-win test-fuzz test-e2e test-dist test-soak
 
 clean:
 	rm -rf $(BUILD)

@@ -122,6 +122,25 @@ first_white_x() {  # picture y x0 x1
     awk -v x0="$3" -F'[,: ]+' '/^[0-9]/ && $0 ~ /#F[A-F0-9]F[A-F0-9]F[A-F0-9]/ {print $1 + x0; found=1; exit} END {if (!found) print -1}'
 }
 
+# Colour tests of a pixel of a picture.
+dominant_green() { local c; read -r -a c <<<"$(pixel "$1" "$2" "$3")"; [ "${c[1]}" -gt "${c[0]}" ] && [ "${c[1]}" -gt "${c[2]}" ]; }
+dominant_blue_green() { local c; read -r -a c <<<"$(pixel "$1" "$2" "$3")"; [ "${c[2]}" -gt "${c[0]}" ] && [ "${c[1]}" -gt "${c[0]}" ]; }
+brighter() {  # picture x y1 y2: is y1 brighter than y2?
+  local a b
+  read -r -a a <<<"$(pixel "$1" "$2" "$3")"
+  read -r -a b <<<"$(pixel "$1" "$2" "$4")"
+  [ $((a[0] + a[1] + a[2])) -gt $((b[0] + b[1] + b[2])) ]
+}
+
+# Ends a viewer that a failed check left running, and all of Wine's
+# processes with it.
+stop_viewer() {
+  kill "$app_pid" 2>/dev/null
+  "$WINESERVER" -k >/dev/null 2>&1
+  wait "$app_pid" 2>/dev/null
+  sleep 1
+}
+
 exit_code_is() {
   [ "$exit_code" = "$1" ]
 }

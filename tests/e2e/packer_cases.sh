@@ -3,7 +3,7 @@
 # --stub, and with an image dropped on it. Sourced by tests/e2e/run after its
 # own cases; uses its variables and lib.sh.
 
-packer="$wintree/bin/panopack.exe"
+packer=${packer:-"$wintree/bin/panopack.exe"}
 pics="$work/Bilder Ü"
 rm -rf "$pics"
 mkdir -p "$pics"
