@@ -142,6 +142,18 @@ done
 check "the read-only output is untouched" [ "$(cat "$readonly_exe")" = old ]
 chmod 644 "$readonly_exe"
 
+test_case "panopack.exe with an extended-length path, and a share Wine cannot reach"
+long_exe="$pics/Lang Ü.exe"
+run_packer create --image "\\\\?\\$(winpath "$pics/Hafen Ü.jpg")" -o "\\\\?\\$(winpath "$long_exe")" --hfov 60
+check "extended-length paths: ends with 0 ($(grep -av fixme "$work/packer.err"))" [ "$packer_code" = 0 ]
+check "a viewer written there" said <("$panopack" info "$long_exe") "kind: viewer"
+rm -f "$long_exe"
+# Wine has no network shares: the path reaches the file API unmangled and
+# comes back as a plain refusal.
+run_packer create --image '\\localhost\C$\Bilder\Hafen.jpg' -o "$(winpath "$pics/out.exe")"
+check "a UNC path: ends with 1" [ "$packer_code" = 1 ]
+check "names the UNC path" said "$work/packer.err" 'panopack: \\localhost\C$\Bilder\Hafen.jpg: No such file or directory'
+
 test_case "panopack.exe without arguments from a shell: usage on stderr"
 run_packer
 check "ends with 2" [ "$packer_code" = 2 ]
