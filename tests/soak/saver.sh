@@ -68,9 +68,12 @@ saver_ends() {  # saver_ends INPUT
 
 # Automatic motion runs from the first frame; an input before that frame (the
 # wheel, say) holds it back until the idle delay has passed without input.
+# The last input may still be arriving when the check begins: wait two
+# seconds past the delay.
 picture_moves_by_itself() {
   picture_moves && return 0
   sleep "$idle_delay"
+  sleep 2
   picture_moves
 }
 
