@@ -3,8 +3,8 @@
 // against. It opens a window of the viewer's size with the same windowed
 // surfaces (primary with clipper, 3D back buffer), opens the T&L HAL device
 // (else HAL, else RGB), creates one 32-bit texture per tile of the viewer's
-// tile grid for the image size (powers of two and the maximum size as the
-// device asks), fills each through a plain system-memory staging surface of
+// tile grid for the image size (sized by the viewer's rule: powers of two,
+// the maximum and squares as the device asks), fills each through a plain system-memory staging surface of
 // the tile's own size (kept while tiles share a size) with a row memcpy and
 // one Blt, as the viewer does, draws every texture once, presents and then
 // waits for WM_CLOSE.
@@ -23,18 +23,13 @@
 #include <cstring>
 #include <vector>
 
+#include "display/com_release_win.h"
+#include "display/surface_desc_win.h"
+#include "display/texture_rules.h"
 #include "framework/stage_trace_win.h"
+#include "viewer/panorama_image.h"
 
 namespace {
-
-template <typename T>
-void Release(T*& object)
-{
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 struct Tile {
     DWORD width;
@@ -42,12 +37,15 @@ struct Tile {
     IDirectDrawSurface7* texture;
 };
 
-// The viewer's tile grid: 4 columns above 4096 pixels of width, 2 above
-// 2048, else 1; 2 rows above 2048 pixels of height.
+// The viewer's tile grid and tile sizes for the image.
 std::vector<Tile> TileGrid(DWORD width, DWORD height)
 {
-    const DWORD columns = width > 4096 ? 4 : width > 2048 ? 2 : 1;
-    const DWORD rows = height > 2048 ? 2 : 1;
+    PanoramaImage image;
+    image.imageWidth = width;
+    image.imageHeight = height;
+    ChooseTileGrid(image);
+    const DWORD columns = static_cast<DWORD>(image.tileColumns);
+    const DWORD rows = static_cast<DWORD>(image.tileRows);
     std::vector<Tile> tiles;
     for (DWORD ty = 0; ty < rows; ++ty) {
         for (DWORD tx = 0; tx < columns; ++tx) {
@@ -57,15 +55,6 @@ std::vector<Tile> TileGrid(DWORD width, DWORD height)
         }
     }
     return tiles;
-}
-
-DWORD NextPowerOfTwo(DWORD value)
-{
-    DWORD power = 1;
-    while (power < value) {
-        power <<= 1;
-    }
-    return power;
 }
 
 HRESULT CALLBACK FindX8R8G8B8(DDPIXELFORMAT* format, void* found)
@@ -89,10 +78,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 DDSURFACEDESC2 SurfaceDesc(DWORD flags, DWORD caps)
 {
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = flags;
-    desc.ddsCaps.dwCaps = caps;
+    DDSURFACEDESC2 desc;
+    PrepareSurfaceDesc(desc, flags, caps);
     return desc;
 }
 
@@ -103,15 +90,15 @@ public:
     Anchor& operator=(const Anchor&) = delete;
     ~Anchor()
     {
-        Release(stagingSurface_);
+        ReleaseAndClear(stagingSurface_);
         for (Tile& tile : tiles_) {
-            Release(tile.texture);
+            ReleaseAndClear(tile.texture);
         }
-        Release(device_);
-        Release(direct3D_);
-        Release(backBuffer_);
-        Release(primary_);
-        Release(directDraw_);
+        ReleaseAndClear(device_);
+        ReleaseAndClear(direct3D_);
+        ReleaseAndClear(backBuffer_);
+        ReleaseAndClear(primary_);
+        ReleaseAndClear(directDraw_);
     }
 
     bool OpenDisplay(HWND window)
@@ -184,7 +171,7 @@ public:
         return true;
     }
 
-    void ReleaseStaging() { Release(stagingSurface_); }
+    void ReleaseStaging() { ReleaseAndClear(stagingSurface_); }
 
     void DrawAndPresent()
     {
@@ -220,17 +207,9 @@ private:
     bool BuildTexture(Tile& tile, const D3DDEVICEDESC7& caps, const DDPIXELFORMAT& format,
                       const uint32_t* source)
     {
-        DWORD width = tile.width;
-        DWORD height = tile.height;
-        if (caps.dpcTriCaps.dwTextureCaps & D3DPTEXTURECAPS_POW2) {
-            width = NextPowerOfTwo(width);
-            height = NextPowerOfTwo(height);
-        }
-        // A maximum of 0 reads as 256, as in the viewer.
-        const DWORD maxWidth = caps.dwMaxTextureWidth ? caps.dwMaxTextureWidth : 256;
-        const DWORD maxHeight = caps.dwMaxTextureHeight ? caps.dwMaxTextureHeight : 256;
-        width = width > maxWidth ? maxWidth : width;
-        height = height > maxHeight ? maxHeight : height;
+        const TextureSize size =
+            TextureSurfaceSize(tile.width, tile.height, caps.dpcTriCaps.dwTextureCaps,
+                               caps.dwMaxTextureWidth, caps.dwMaxTextureHeight);
         const DWORD flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
         DDSURFACEDESC2 desc = SurfaceDesc(flags, DDSCAPS_TEXTURE);
         if (managed_) {
@@ -238,8 +217,8 @@ private:
         } else {
             desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
         }
-        desc.dwWidth = width;
-        desc.dwHeight = height;
+        desc.dwWidth = size.width;
+        desc.dwHeight = size.height;
         desc.ddpfPixelFormat = format;
         if (FAILED(directDraw_->CreateSurface(&desc, &tile.texture, nullptr))) {
             return false;
@@ -247,7 +226,7 @@ private:
         TraceStage("texture-create");
 
         if (!stagingSurface_ || tile.width != stagingWidth_ || tile.height != stagingHeight_) {
-            Release(stagingSurface_);
+            ReleaseAndClear(stagingSurface_);
             desc = SurfaceDesc(flags, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
             desc.dwWidth = tile.width;
             desc.dwHeight = tile.height;

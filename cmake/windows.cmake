@@ -89,6 +89,6 @@ add_subdirectory(tests/win)
 
 # The floor the viewer's first frame is measured against (make bench-wine).
 add_executable(first_frame_anchor WIN32 bench/first_frame_anchor_win.cpp
-  src/framework/stage_trace_win.cpp)
-target_link_libraries(first_frame_anchor PRIVATE ddraw dxguid user32 gdi32)
+  src/display/surface_desc_win.cpp src/framework/stage_trace_win.cpp)
+target_link_libraries(first_frame_anchor PRIVATE pano_core ddraw dxguid user32 gdi32)
 pano_warnings(first_frame_anchor)

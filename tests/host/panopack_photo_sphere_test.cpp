@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 
 #include "fake_stub.h"
 #include "package/payload.h"
+#include "run_packer.h"
 #include "temp_file.h"
 #include "test_jpeg.h"
 #include "xmp_jpeg.h"
@@ -31,18 +31,6 @@ GPanoValues Replacing(GPanoValues values, const std::string& name, const std::st
         }
     }
     return values;
-}
-
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result RunPacker(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    const int code = RunPanopack(args, out, err);
-    return {code, out.str(), err.str()};
 }
 
 class PhotoSpherePacker : public ::testing::Test {

@@ -4,28 +4,16 @@
 
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "package/payload.h"
 #include "fake_stub.h"
+#include "run_packer.h"
 #include "temp_file.h"
 #include "test_jpeg.h"
 #include "tools/panopack/pack_options.h"
 
 namespace {
-
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result RunPacker(const std::vector<std::string>& args)
-{
-    std::ostringstream out, err;
-    const int code = RunPanopack(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 class Packer : public ::testing::Test {
 protected:

@@ -1,25 +1,8 @@
 #include "test_jpeg.h"
 
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
-
-#include <jpeglib.h>
-
 #include "tools/common/jpeg_io.h"
 
 namespace {
-
-struct EncodeErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf recovery;
-};
-
-void OnEncodeError(j_common_ptr cinfo)
-{
-    cinfo->err->output_message(cinfo);
-    std::longjmp(reinterpret_cast<EncodeErrors*>(cinfo->err)->recovery, 1);
-}
 
 int InputComponents(StoredColour colour)
 {
@@ -46,66 +29,40 @@ uint8_t PatternSample(uint32_t x, uint32_t y, int c, uint32_t width, uint32_t he
     return static_cast<uint8_t>((ramp + stripes + checker) % 256);
 }
 
-const JOCTET kFakeIccProfile[] = "an ICC profile the decoder carries but never applies";
-
-// Everything between setjmp and longjmp is free of destructors.
-bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height, const TestJpegLayout* layout,
-              unsigned char** buffer, unsigned long* size, EncodeErrors* errors)
+// The library's options for each way of storing the colours.
+JpegEncodeOptions EncodeOptions(const TestJpegLayout& layout,
+                                const std::vector<uint8_t>& iccProfile)
 {
-    jpeg_compress_struct cinfo;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnEncodeError;
-    if (setjmp(errors->recovery)) {
-        jpeg_destroy_compress(&cinfo);
-        return false;
-    }
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, buffer, size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = InputComponents(layout->colour);
-    switch (layout->colour) {
+    JpegEncodeOptions options;
+    options.quality = 85;
+    options.progressive = layout.progressive;
+    options.horizontalSampling = layout.horizontalSampling;
+    options.verticalSampling = layout.verticalSampling;
+    options.restartRows = layout.restartRows;
+    switch (layout.colour) {
     case StoredColour::Grey:
-        cinfo.in_color_space = JCS_GRAYSCALE;
+        options.colour = JpegColour::Grey;
         break;
     case StoredColour::TwoChannels:
-        cinfo.in_color_space = JCS_UNKNOWN;
+        options.colour = JpegColour::TwoChannels;
         break;
     case StoredColour::Cmyk:
+        options.colour = JpegColour::Cmyk;
+        break;
     case StoredColour::Ycck:
-        cinfo.in_color_space = JCS_CMYK;
+        options.colour = JpegColour::Cmyk;
+        options.storage = JpegStorage::Ycck;
         break;
-    default:
-        cinfo.in_color_space = JCS_RGB;
+    case StoredColour::Rgb:
+        options.storage = JpegStorage::AsGiven;
+        break;
+    case StoredColour::YCbCrIcc:
+        options.iccProfile = &iccProfile;
+        break;
+    case StoredColour::YCbCr:
         break;
     }
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 85, TRUE);
-    if (layout->colour == StoredColour::Rgb) {
-        jpeg_set_colorspace(&cinfo, JCS_RGB);
-    } else if (layout->colour == StoredColour::Ycck) {
-        jpeg_set_colorspace(&cinfo, JCS_YCCK);
-    }
-    for (int c = 0; c < cinfo.num_components; ++c) {
-        cinfo.comp_info[c].h_samp_factor = c == 0 ? layout->horizontalSampling : 1;
-        cinfo.comp_info[c].v_samp_factor = c == 0 ? layout->verticalSampling : 1;
-    }
-    cinfo.restart_in_rows = layout->restartRows;
-    if (layout->progressive) {
-        jpeg_simple_progression(&cinfo);
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    if (layout->colour == StoredColour::YCbCrIcc) {
-        jpeg_write_icc_profile(&cinfo, kFakeIccProfile, sizeof kFakeIccProfile);
-    }
-    const size_t stride = size_t{width} * cinfo.input_components;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels + cinfo.next_scanline * stride);
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return true;
+    return options;
 }
 
 }  // namespace
@@ -138,13 +95,9 @@ std::vector<uint8_t> MakePatternJpeg(uint32_t width, uint32_t height, const Test
             }
         }
     }
-    EncodeErrors errors{};
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
+    static const char kProfile[] = "an ICC profile the decoder carries but never applies";
+    const std::vector<uint8_t> iccProfile(kProfile, kProfile + sizeof kProfile);
     std::vector<uint8_t> jpeg;
-    if (Compress(pixels.data(), width, height, &layout, &buffer, &size, &errors)) {
-        jpeg.assign(buffer, buffer + size);
-    }
-    std::free(buffer);
+    EncodeJpeg(pixels.data(), width, height, EncodeOptions(layout, iccProfile), jpeg);
     return jpeg;
 }

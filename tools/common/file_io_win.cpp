@@ -168,7 +168,8 @@ bool WriteFileAtomically(const std::string& path,
     // Windows refuses to replace a read-only file; asking before anything
     // is written gives that answer on every system that runs us (Wine
     // would replace it).
-    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    const std::wstring widePath = WideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         error = Reason(path, ERROR_ACCESS_DENIED);
         return false;
@@ -189,7 +190,7 @@ bool WriteFileAtomically(const std::string& path,
         code = GetLastError();
         ok = false;
     }
-    if (ok && !MoveFileExW(tempPath.c_str(), WideFromUtf8(path).c_str(),
+    if (ok && !MoveFileExW(tempPath.c_str(), widePath.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         code = GetLastError();
         ok = false;

@@ -93,13 +93,33 @@ bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
         cinfo.input_components = 4;
         cinfo.in_color_space = JCS_CMYK;
         break;
+    case JpegColour::TwoChannels:
+        cinfo.input_components = 2;
+        cinfo.in_color_space = JCS_UNKNOWN;
+        break;
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, options->quality, TRUE);
+    if (options->storage == JpegStorage::AsGiven && options->colour == JpegColour::Rgb) {
+        jpeg_set_colorspace(&cinfo, JCS_RGB);
+    } else if (options->storage == JpegStorage::Ycck && options->colour == JpegColour::Cmyk) {
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    }
+    if (options->horizontalSampling > 0 && options->verticalSampling > 0) {
+        for (int c = 0; c < cinfo.num_components; ++c) {
+            cinfo.comp_info[c].h_samp_factor = c == 0 ? options->horizontalSampling : 1;
+            cinfo.comp_info[c].v_samp_factor = c == 0 ? options->verticalSampling : 1;
+        }
+    }
+    cinfo.restart_in_rows = options->restartRows;
     if (options->progressive) {
         jpeg_simple_progression(&cinfo);
     }
     jpeg_start_compress(&cinfo, TRUE);
+    if (options->iccProfile) {
+        jpeg_write_icc_profile(&cinfo, options->iccProfile->data(),
+                               static_cast<unsigned>(options->iccProfile->size()));
+    }
     const size_t stride = static_cast<size_t>(width) * cinfo.input_components;
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(pixels + cinfo.next_scanline * stride);
