@@ -39,9 +39,9 @@ public:
     {
         bool header = false;
         for (size_t i = 0; i < std::size(kSetViewRequests); ++i) {
-            const auto reference = timings_.find("BM_SetViewReference/" + std::to_string(i));
-            const auto fast = timings_.find("BM_SetView/" + std::to_string(i));
-            if (reference == timings_.end() || fast == timings_.end()) {
+            const Timing* reference = nullptr;
+            const Timing* fast = nullptr;
+            if (!FindSetViewTimings(i, fast, reference)) {
                 continue;
             }
             if (!header) {
@@ -50,8 +50,8 @@ public:
                 std::printf("%-24s %21s %21s %8s\n", "request", "reference", "SetView", "ratio");
                 header = true;
             }
-            const Timing& r = reference->second;
-            const Timing& f = fast->second;
+            const Timing& r = *reference;
+            const Timing& f = *fast;
             std::printf("%-24s %10.2f / %8.2f %10.2f / %8.2f %7.1fx\n", kSetViewRequests[i].label,
                         r.realMicroseconds, r.cpuMicroseconds, f.realMicroseconds,
                         f.cpuMicroseconds, r.cpuMicroseconds / f.cpuMicroseconds);
@@ -62,17 +62,31 @@ public:
     // when either did not run.
     bool SetViewTimes(size_t i, double& setView, double& reference) const
     {
+        const Timing* f = nullptr;
+        const Timing* r = nullptr;
+        if (!FindSetViewTimings(i, f, r)) {
+            return false;
+        }
+        setView = f->cpuMicroseconds;
+        reference = r->cpuMicroseconds;
+        return true;
+    }
+
+private:
+    // The timings of SetView and of the reference for request i; false when
+    // either did not run.
+    bool FindSetViewTimings(size_t i, const Timing*& setView, const Timing*& reference) const
+    {
         const auto r = timings_.find("BM_SetViewReference/" + std::to_string(i));
         const auto f = timings_.find("BM_SetView/" + std::to_string(i));
         if (r == timings_.end() || f == timings_.end()) {
             return false;
         }
-        setView = f->second.cpuMicroseconds;
-        reference = r->second.cpuMicroseconds;
+        setView = &f->second;
+        reference = &r->second;
         return true;
     }
 
-private:
     std::map<std::string, Timing> timings_;
 };
 
