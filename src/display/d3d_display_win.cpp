@@ -1,6 +1,7 @@
 #include "display/d3d_display_win.h"
 
 #include "display/com_release_win.h"
+#include "display/device_table_win.h"
 #include "display/surface_desc_win.h"
 #include "framework/status_codes.h"
 
@@ -53,8 +54,9 @@ HRESULT CD3DDisplay::Open(HWND targetWindow, GUID* driverGuid, GUID* deviceGuid,
 
 HRESULT CD3DDisplay::OpenDirectDraw(GUID* driverGuid)
 {
-    if (FAILED(DirectDrawCreateEx(driverGuid, reinterpret_cast<void**>(&directDraw),
-                                  IID_IDirectDraw7, nullptr))) {
+    directDraw = TakeEnumeratedDirectDraw(driverGuid);
+    if (!directDraw && FAILED(DirectDrawCreateEx(driverGuid, reinterpret_cast<void**>(&directDraw),
+                                                 IID_IDirectDraw7, nullptr))) {
         return FWERR_NO_DIRECTDRAW;
     }
     const DWORD level = fullscreen ? DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "display/com_release_win.h"
 #include "framework/status_codes.h"
 
 namespace {
@@ -13,6 +14,12 @@ struct DeviceTable {
     DWORD accepted;
     DWORD seen;
     DeviceConfirmHook hook;
+    // Secondary drivers can never hold the default device, so they are
+    // enumerated only when the whole table is asked for.
+    bool secondariesPending;
+    // The primary driver's object, kept for the display's first open:
+    // setting a driver up again costs a tenth of a second under Wine.
+    IDirectDraw7* keptPrimary;
 };
 
 DeviceTable table;
@@ -115,17 +122,13 @@ HRESULT WINAPI OnDevice(char*, char* deviceName, D3DDEVICEDESC7* desc, void* con
     return D3DENUMRET_OK;
 }
 
-BOOL WINAPI OnDriver(GUID* driverGuid, char* description, char*, void*, HMONITOR)
+// Steps through one driver's capabilities, modes and Direct3D devices into
+// the table. The caller keeps its reference to the DirectDraw object.
+void EnumerateDriver(IDirectDraw7* directDraw, GUID* driverGuid, const char* description)
 {
-    IDirectDraw7* directDraw = nullptr;
-    if (FAILED(driverFunctions.createDirectDraw(driverGuid, reinterpret_cast<void**>(&directDraw),
-                                                IID_IDirectDraw7, nullptr))) {
-        return TRUE;
-    }
     IDirect3D7* direct3D = nullptr;
     if (FAILED(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)))) {
-        directDraw->Release();
-        return TRUE;
+        return;
     }
     {
         DriverTemplate driver;
@@ -148,8 +151,30 @@ BOOL WINAPI OnDriver(GUID* driverGuid, char* description, char*, void*, HMONITOR
         direct3D->EnumDevices(OnDevice, &driver);
     }
     direct3D->Release();
-    directDraw->Release();
+}
+
+// The primary display driver has been enumerated on its own already.
+BOOL WINAPI OnSecondaryDriver(GUID* driverGuid, char* description, char*, void*, HMONITOR)
+{
+    if (!driverGuid) {
+        return TRUE;
+    }
+    IDirectDraw7* directDraw = nullptr;
+    if (SUCCEEDED(driverFunctions.createDirectDraw(driverGuid, reinterpret_cast<void**>(&directDraw),
+                                                   IID_IDirectDraw7, nullptr))) {
+        EnumerateDriver(directDraw, driverGuid, description);
+        directDraw->Release();
+    }
     return TRUE;
+}
+
+void EnumerateSecondaryDrivers()
+{
+    table.secondariesPending = false;
+    driverFunctions.enumerateDrivers(OnSecondaryDriver, nullptr,
+                                     DDENUM_ATTACHEDSECONDARYDEVICES |
+                                         DDENUM_DETACHEDSECONDARYDEVICES |
+                                         DDENUM_NONDISPLAYDEVICES);
 }
 
 }  // namespace
@@ -191,18 +216,38 @@ HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook)
     ReleaseDisplayDevices();
     std::memset(&table, 0, sizeof table);
     table.hook = hook;
-    driverFunctions.enumerateDrivers(OnDriver, nullptr,
-                                     DDENUM_ATTACHEDSECONDARYDEVICES |
-                                         DDENUM_DETACHEDSECONDARYDEVICES |
-                                         DDENUM_NONDISPLAYDEVICES);
+    IDirectDraw7* primary = nullptr;
+    if (SUCCEEDED(driverFunctions.createDirectDraw(nullptr, reinterpret_cast<void**>(&primary),
+                                                   IID_IDirectDraw7, nullptr))) {
+        EnumerateDriver(primary, nullptr, "");
+    }
+    if (table.accepted > 0) {
+        table.keptPrimary = primary;
+        table.secondariesPending = true;
+        return S_OK;
+    }
+    ReleaseAndClear(primary);
+    EnumerateSecondaryDrivers();
     if (table.seen == 0) {
         return APPERR_ENUMERATION_FAILED;
     }
     return table.accepted == 0 ? APPERR_NO_COMPATIBLE_DEVICES : S_OK;
 }
 
+IDirectDraw7* TakeEnumeratedDirectDraw(const GUID* driverGuid)
+{
+    IDirectDraw7* kept = nullptr;
+    if (!driverGuid) {
+        std::swap(kept, table.keptPrimary);
+    }
+    return kept;
+}
+
 void GetDisplayDevices(DeviceEntry** first, DWORD* count)
 {
+    if (table.secondariesPending) {
+        EnumerateSecondaryDrivers();
+    }
     if (first) {
         *first = table.entries;
     }
@@ -234,6 +279,8 @@ HRESULT ChooseDefaultDisplayDevice(DeviceEntry** selected, DWORD flags)
 
 void ReleaseDisplayDevices()
 {
+    ReleaseAndClear(table.keptPrimary);
+    table.secondariesPending = false;
     for (DWORD i = 0; i < table.accepted; ++i) {
         delete[] table.entries[i].modeList;
         table.entries[i].modeList = nullptr;

@@ -44,17 +44,25 @@ void SetDisplayDriverFunctions(const DisplayDriverFunctions* functions);
 
 // Fills the table, replacing what an earlier call found. 0; APPERR_ENUMERATION_FAILED when no driver
 // reported a Direct3D device; APPERR_NO_COMPATIBLE_DEVICES when none was
-// accepted. Devices beyond the table's 20 entries are ignored.
+// accepted. Devices beyond the table's 20 entries are ignored. The primary
+// display driver comes first; when it has usable devices, the other drivers
+// are enumerated by the first GetDisplayDevices, and the primary driver's
+// DirectDraw object is kept for TakeEnumeratedDirectDraw.
 HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook);
 
-// The table and its accepted count; either pointer may be null.
+// The DirectDraw object the enumeration kept for the driver (null: the
+// primary display driver), with its reference; null when none is kept. The
+// object is handed out once.
+IDirectDraw7* TakeEnumeratedDirectDraw(const GUID* driverGuid);
+
+// The whole table and its accepted count; either pointer may be null.
 void GetDisplayDevices(DeviceEntry** first, DWORD* count);
 
 // Points *selected at the default entry and sets its inWindow. E_INVALIDARG
 // for a null pointer; APPERR_NO_D3D_DEVICES when no entry qualifies.
 HRESULT ChooseDefaultDisplayDevice(DeviceEntry** selected, DWORD flags);
 
-// Frees every entry's mode list.
+// Frees every entry's mode list and the kept DirectDraw object.
 void ReleaseDisplayDevices();
 
 // Copies the last of the device's modes equal to wanted into chosenMode;

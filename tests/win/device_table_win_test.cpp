@@ -113,9 +113,13 @@ public:
         return Add(&guid, description, caps2);
     }
 
-    // Every reference the enumeration took it gave back, exactly once.
+    // Every reference the enumeration took it gave back, exactly once, once
+    // the primary driver's kept object is taken as the display would.
     void ExpectEveryReferenceReturned() const
     {
+        if (IDirectDraw7* kept = TakeEnumeratedDirectDraw(nullptr)) {
+            kept->Release();
+        }
         for (const auto& driver : drivers_) {
             SCOPED_TRACE(driver->description);
             const FakeReferences& dd = driver->directDraw.references;
@@ -503,4 +507,57 @@ TEST_F(DeviceTableOnFakeMachines, TheTableHoldsTwentyDevices)
     ASSERT_EQ(entries.size(), size_t{kMaxDisplayDevices});
     EXPECT_STREQ(entries.back()->label, "device 19");
     machine.ExpectEveryReferenceReturned();
+}
+
+TEST_F(DeviceTableOnFakeMachines, OtherDriversWaitUntilTheTableIsRead)
+{
+    FakeMachine machine;
+    FakeDriver& primary = machine.Primary().Modes({{640, 480, 16}}).Device(
+        "Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+    FakeDriver& secondary = machine.Secondary(kSecondaryA, "Second card")
+                                .Modes({{640, 480, 16}})
+                                .Device("Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+    ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
+    EXPECT_EQ(secondary.directDraw.references.handedOut, 0);
+    DeviceEntry* chosen = nullptr;
+    ASSERT_EQ(ChooseDefaultDisplayDevice(&chosen, 0), S_OK);
+    EXPECT_EQ(chosen->adapterGuid, nullptr);
+
+    // The primary driver's object stays for the display, handed out once.
+    EXPECT_EQ(TakeEnumeratedDirectDraw(&kSecondaryA), nullptr);
+    IDirectDraw7* kept = TakeEnumeratedDirectDraw(nullptr);
+    EXPECT_EQ(kept, static_cast<IDirectDraw7*>(&primary.directDraw));
+    EXPECT_EQ(TakeEnumeratedDirectDraw(nullptr), nullptr);
+    EXPECT_EQ(primary.directDraw.references.handedOut - primary.directDraw.references.released, 1);
+    EXPECT_EQ(primary.direct3D.references.handedOut, primary.direct3D.references.released);
+    if (kept) {
+        kept->Release();
+    }
+
+    const std::vector<DeviceEntry*> entries = Table();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], chosen);
+    EXPECT_EQ(entries[1]->label, std::string("Second card"));
+    EXPECT_EQ(secondary.directDraw.references.handedOut, 1) << "the primary is not asked again";
+    EXPECT_EQ(primary.directDraw.references.handedOut, 1);
+    EXPECT_EQ(Table().size(), 2u) << "enumerated once";
+    machine.ExpectEveryReferenceReturned();
+}
+
+TEST_F(DeviceTableOnFakeMachines, ReleasingTheTableGivesBackTheKeptObject)
+{
+    FakeMachine machine;
+    FakeDriver& primary = machine.Primary().Modes({{640, 480, 16}}).Device(
+        "Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+    FakeDriver& secondary = machine.Secondary(kSecondaryA, "Second card")
+                                .Modes({{640, 480, 16}})
+                                .Device("Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+    ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
+    ReleaseDisplayDevices();
+    EXPECT_EQ(primary.directDraw.references.handedOut, primary.directDraw.references.released);
+    EXPECT_EQ(TakeEnumeratedDirectDraw(nullptr), nullptr);
+    DWORD count = 0;
+    GetDisplayDevices(nullptr, &count);
+    EXPECT_EQ(count, 1u) << "no driver is set up after the clean-up";
+    EXPECT_EQ(secondary.directDraw.references.handedOut, 0);
 }
