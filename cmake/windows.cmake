@@ -45,6 +45,7 @@ add_library(pano_shell STATIC
   src/framework/stage_trace_win.cpp
   src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp
+  src/viewer/background_decode_win.cpp
   src/viewer/pano_player_win.cpp
 )
 target_link_libraries(pano_shell PUBLIC pano_core ddraw dxguid winmm gdi32 user32)

@@ -70,6 +70,8 @@ CPanoPlayer::CPanoPlayer()
     extent = converted.extent;
     motion = MotionFromSettings(converted);
     MatIdentity(projection_);
+    TraceStage("decode-start");
+    decode_.Start(image, startupState.modulePath, startupState.imageOffset);
 }
 
 ViewLimits CPanoPlayer::Limits() const
@@ -87,8 +89,7 @@ HRESULT CPanoPlayer::PrepareScene()
     ChooseMode(*selectedDevice, DesktopMode());
     selectedDevice->inWindow =
         startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
-    TraceStage("decode-start");
-    if (!LoadPanorama(image, startupState.modulePath, startupState.imageOffset)) {
+    if (!decode_.Finish()) {
         return E_FAIL;
     }
     TraceStage("decode-end");

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/d3d_application_win.h"
+#include "viewer/background_decode_win.h"
 #include "viewer/motion.h"
 #include "viewer/panorama_image.h"
 #include "viewer/panorama_mesh.h"
@@ -47,6 +48,8 @@ private:
     void ApplyInputAction(HWND window, InputAction action);
     void ShowNavigationCursor(int cursor);
 
+    // Declared after the image it fills: it finishes before the image goes.
+    BackgroundDecode decode_;
     D3DMATRIX projection_;  // the last projection the device accepted
     char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated
 };

@@ -8,6 +8,7 @@
 //   activate  restores it if minimised and makes it the foreground window
 //             (as a click on its task would)
 //   text      prints the text of its static controls (a message box's message)
+//   items     prints the items of its combo boxes, one per line
 //   state     prints what its thread is in and how it shows: "menu" (a menu
 //             loop, also with no menu open), "movesize", "iconic"
 // Exit code 1 when no such window exists. Without a title:
@@ -32,6 +33,25 @@ BOOL CALLBACK PrintStatic(HWND child, LPARAM)
         if (GetWindowTextA(child, text, sizeof text) > 0) {
             std::fwrite(text, 1, std::strlen(text), stdout);
             std::fputc('\n', stdout);
+        }
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintComboItems(HWND child, LPARAM)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "ComboBox") != 0) {
+        return TRUE;
+    }
+    // Wine hands another process a combo box's items in UTF-16 only.
+    const LRESULT count = SendMessageW(child, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 256) {
+            SendMessageW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            std::printf("%ls\n", text);
         }
     }
     return TRUE;
@@ -144,6 +164,10 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(argv[1], "text") == 0) {
         EnumChildWindows(window, PrintStatic, 0);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "items") == 0) {
+        EnumChildWindows(window, PrintComboItems, 0);
         return 0;
     }
     if (std::strcmp(argv[1], "state") == 0) {
