@@ -66,15 +66,20 @@ uint32_t* TileRowStart(const PanoramaImage& image, uint32_t y, int tx)
            size_t{y - ty * tileH} * TileWidth(image, tx);
 }
 
-// Spreads one decoded row over the tiles: the image's columns go out from
-// its left edge to the highest tile column first, so tile column 0 holds
-// the right end.
-void StoreRow(const PanoramaImage& image, uint32_t y, const uint32_t* row)
+// Spreads decoded rows over the tiles, one tile column at a time: the
+// image's columns go out from its left edge to the highest tile column
+// first, so tile column 0 holds the right end.
+void StoreRows(const PanoramaImage& image, uint32_t y, uint32_t count, const uint32_t* rows)
 {
+    const uint32_t width = image.imageWidth;
+    uint32_t left = 0;
     for (int tx = image.tileColumns - 1; tx >= 0; --tx) {
         const uint32_t w = TileWidth(image, tx);
-        std::memcpy(TileRowStart(image, y, tx), row, size_t{w} * sizeof(uint32_t));
-        row += w;
+        for (uint32_t i = 0; i < count; ++i) {
+            std::memcpy(TileRowStart(image, y + i, tx), rows + size_t{i} * width + left,
+                        size_t{w} * sizeof(uint32_t));
+        }
+        left += w;
     }
 }
 
@@ -155,14 +160,12 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
             rows[i] = reinterpret_cast<JSAMPROW>(row);
         }
         const uint32_t got = jpeg_read_scanlines(&cinfo, asWords ? rows : samples, wanted);
-        for (uint32_t i = 0; i < got; ++i) {
-            if (!asWords) {
-                ConvertSamples(samples[i], cinfo.output_components, width,
-                               reinterpret_cast<uint32_t*>(rows[i]));
-            }
-            if (!inPlace) {
-                StoreRow(*image, y + i, reinterpret_cast<const uint32_t*>(rows[i]));
-            }
+        for (uint32_t i = 0; i < got && !asWords; ++i) {
+            ConvertSamples(samples[i], cinfo.output_components, width,
+                           reinterpret_cast<uint32_t*>(rows[i]));
+        }
+        if (!inPlace) {
+            StoreRows(*image, y, got, batch);
         }
     }
     std::free(batch);
