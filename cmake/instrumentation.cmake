@@ -16,4 +16,6 @@ if(PANO_FUZZ)
   set_source_files_properties(src/math/d3d_math.cpp src/viewer/mesh_cells.cpp
                               src/viewer/view_limits.cpp
                               PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+  set_source_files_properties(src/viewer/mesh_triangles.cpp PROPERTIES COMPILE_OPTIONS
+                              "-fno-sanitize-coverage=trace-cmp;-fno-sanitize=address,undefined")
 endif()

@@ -55,6 +55,38 @@ void BuildCells(PanoramaMesh& mesh, const PanoExtent& extent, const StripParamet
                    image.tileColumns);
 }
 
+D3DVECTOR Position(const PanoVertex& v)
+{
+    return D3DVECTOR{v.x, v.y, v.z};
+}
+
+// Copies each cell's two strip triangles out of the tiles' arrays.
+void BuildTriangles(PanoramaMesh& mesh, const PanoramaImage& image)
+{
+    mesh.triangles.reset(new (std::nothrow) MeshTriangles);
+    if (!mesh.triangles || mesh.meshRows > kMaxCellRows || mesh.meshColumns > kMaxCellColumns) {
+        mesh.triangles.reset();
+        return;
+    }
+    MeshTriangles& triangles = *mesh.triangles;
+    triangles.tileRows = image.tileRows;
+    triangles.tileColumns = image.tileColumns;
+    triangles.rows = mesh.meshRows;
+    triangles.columns = mesh.meshColumns;
+    const uint32_t rowsPerTile = mesh.meshRows / image.tileRows;
+    const uint32_t columnsPerTile = mesh.meshColumns / image.tileColumns;
+    for (uint32_t r = 0; r < mesh.meshRows; ++r) {
+        for (uint32_t c = 0; c < mesh.meshColumns; ++c) {
+            const PanoVertex* cell =
+                mesh.tileVertices[r / rowsPerTile * image.tileColumns + c / columnsPerTile].get() +
+                r % rowsPerTile * 2 * (columnsPerTile + 1) + 2 * (c % columnsPerTile);
+            const uint32_t i = 2 * (r * mesh.meshColumns + c);
+            SetMeshTriangle(triangles, i, Position(cell[0]), Position(cell[1]), Position(cell[2]));
+            SetMeshTriangle(triangles, i + 1, Position(cell[1]), Position(cell[2]), Position(cell[3]));
+        }
+    }
+}
+
 }  // namespace
 
 double HorizonFraction(const PanoExtent& extent, float imageHeightOnCylinder)
@@ -80,6 +112,7 @@ HRESULT BuildTileStrips(PanoramaMesh& mesh, const PanoExtent& extent, int k, uin
                         const StripParameters& p)
 {
     mesh.cells.ready = false;
+    mesh.triangles.reset();
     const uint32_t nRows = endRow - firstRow;
     const uint32_t nCols = lastColumn - firstColumn;
     const uint32_t count = (nCols + 1) * nRows * 2;
@@ -138,5 +171,6 @@ HRESULT BuildPanoramaMesh(PanoramaMesh& mesh, const PanoExtent& extent, const Pa
         }
     }
     BuildCells(mesh, extent, p, image);
+    BuildTriangles(mesh, image);
     return S_OK;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/platform_types.h"
 #include "viewer/mesh_cells.h"
+#include "viewer/mesh_triangles.h"
 #include "viewer/panorama_image.h"
 #include "viewer/view_state.h"
 
@@ -32,6 +33,9 @@ struct PanoramaMesh {
     uint32_t tileVertexCount[kMaxTiles] = {};
     // Where rays can meet the strips, for the view limits' corner rays.
     MeshCells cells;
+    // The strips' triangles for the same rays; null until the whole mesh is
+    // built, and again after any tile's strip is rebuilt alone.
+    std::unique_ptr<MeshTriangles> triangles;
 };
 
 // The fraction of the image height above the horizon on the cylinder.

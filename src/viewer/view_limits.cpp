@@ -6,6 +6,7 @@
 
 #include "math/d3d_math.h"
 #include "viewer/camera.h"
+#include "viewer/mesh_triangles.h"
 
 namespace {
 
@@ -129,10 +130,34 @@ bool HitsStripTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, cons
            t > 0;
 }
 
+// Whether the mesh's triangle arrays are those of the tiles the limits read.
+bool TrianglesFit(const ViewLimits& limits)
+{
+    const PanoramaMesh& mesh = limits.mesh;
+    const MeshTriangles* triangles = mesh.triangles.get();
+    if (!(triangles && triangles->tileRows == limits.tileRows &&
+          triangles->tileColumns == limits.tileColumns && triangles->rows == mesh.meshRows &&
+          triangles->columns == mesh.meshColumns)) {
+        return false;
+    }
+    // Arrays freed since (when the scene shuts down) leave the scan, which
+    // skips them.
+    for (int k = 0; k < limits.tileRows * limits.tileColumns; ++k) {
+        if (!mesh.tileVertices[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Every strip triangle of every tile, for meshes without cell bounds.
 bool HitsAnyTriangle(const ViewLimits& limits, const D3DVECTOR& origin, const D3DVECTOR& direction)
 {
     const PanoramaMesh& mesh = limits.mesh;
+    if (TrianglesFit(limits)) {
+        return AnyTriangleHit(*mesh.triangles, 0, 2 * mesh.meshRows * mesh.meshColumns, origin,
+                              direction);
+    }
     const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
     const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
     const int tiles = limits.tileRows * limits.tileColumns;
@@ -153,23 +178,14 @@ bool HitsAnyTriangle(const ViewLimits& limits, const D3DVECTOR& origin, const D3
     return false;
 }
 
+// Cell bounds made for the mesh the limits read.
 bool CellsFit(const ViewLimits& limits)
 {
     const PanoramaMesh& mesh = limits.mesh;
     const MeshCells& cells = mesh.cells;
-    if (!(cells.ready && cells.tileRows == limits.tileRows &&
-          cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
-          cells.columns == mesh.meshColumns)) {
-        return false;
-    }
-    // Arrays freed since (when the scene shuts down) leave the scan, which
-    // skips them.
-    for (int k = 0; k < limits.tileRows * limits.tileColumns; ++k) {
-        if (!mesh.tileVertices[k]) {
-            return false;
-        }
-    }
-    return true;
+    return cells.ready && cells.tileRows == limits.tileRows &&
+           cells.tileColumns == limits.tileColumns && cells.rows == mesh.meshRows &&
+           cells.columns == mesh.meshColumns && TrianglesFit(limits);
 }
 
 // Only the cells whose bounds hold the ray: the same triangle test on the
@@ -178,23 +194,13 @@ bool CellsFit(const ViewLimits& limits)
 bool HitsCandidateCell(const ViewLimits& limits, const D3DVECTOR& origin,
                        const D3DVECTOR& direction)
 {
-    const PanoramaMesh& mesh = limits.mesh;
-    const uint32_t rowsPerTile = mesh.meshRows / limits.tileRows;
-    const uint32_t columnsPerTile = mesh.meshColumns / limits.tileColumns;
+    const MeshTriangles& triangles = *limits.mesh.triangles;
+    const uint32_t columns = triangles.columns;
     const auto hitsSpan = [&](uint32_t r, uint32_t first, uint32_t end) {
-        const uint32_t firstTile = r / rowsPerTile * limits.tileColumns;
-        const uint32_t stripRow = r % rowsPerTile * 2 * (columnsPerTile + 1);
-        for (uint32_t c = first; c < end; ++c) {
-            const PanoVertex* cell = mesh.tileVertices[firstTile + c / columnsPerTile].get() +
-                                     stripRow + 2 * (c % columnsPerTile);
-            if (HitsStripTriangle(origin, direction, cell) ||
-                HitsStripTriangle(origin, direction, cell + 1)) {
-                return true;
-            }
-        }
-        return false;
+        return AnyTriangleHit(triangles, 2 * (r * columns + first), 2 * (r * columns + end), origin,
+                              direction);
     };
-    return AnyCandidateSpan(mesh.cells, direction, hitsSpan);
+    return AnyCandidateSpan(limits.mesh.cells, direction, hitsSpan);
 }
 
 // The ray for the view turned by `turnAngle`, the negated pan in single
