@@ -509,14 +509,26 @@ TEST_F(DeviceTableOnFakeMachines, TheTableHoldsTwentyDevices)
     machine.ExpectEveryReferenceReturned();
 }
 
-TEST_F(DeviceTableOnFakeMachines, OtherDriversWaitUntilTheTableIsRead)
-{
+namespace {
+
+// A machine with a HAL on the primary display driver and one on a second card.
+struct TwoCards {
     FakeMachine machine;
     FakeDriver& primary = machine.Primary().Modes({{640, 480, 16}}).Device(
         "Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
     FakeDriver& secondary = machine.Secondary(kSecondaryA, "Second card")
                                 .Modes({{640, 480, 16}})
                                 .Device("Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+};
+
+}  // namespace
+
+TEST_F(DeviceTableOnFakeMachines, OtherDriversWaitUntilTheTableIsRead)
+{
+    TwoCards cards;
+    FakeMachine& machine = cards.machine;
+    FakeDriver& primary = cards.primary;
+    FakeDriver& secondary = cards.secondary;
     ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
     EXPECT_EQ(secondary.directDraw.references.handedOut, 0);
     DeviceEntry* chosen = nullptr;
@@ -538,20 +550,17 @@ TEST_F(DeviceTableOnFakeMachines, OtherDriversWaitUntilTheTableIsRead)
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], chosen);
     EXPECT_EQ(entries[1]->label, std::string("Second card"));
-    EXPECT_EQ(secondary.directDraw.references.handedOut, 1) << "the primary is not asked again";
-    EXPECT_EQ(primary.directDraw.references.handedOut, 1);
+    EXPECT_EQ(secondary.directDraw.references.handedOut, 1);
+    EXPECT_EQ(primary.directDraw.references.handedOut, 1) << "the primary is not asked again";
     EXPECT_EQ(Table().size(), 2u) << "enumerated once";
     machine.ExpectEveryReferenceReturned();
 }
 
 TEST_F(DeviceTableOnFakeMachines, ReleasingTheTableGivesBackTheKeptObject)
 {
-    FakeMachine machine;
-    FakeDriver& primary = machine.Primary().Modes({{640, 480, 16}}).Device(
-        "Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
-    FakeDriver& secondary = machine.Secondary(kSecondaryA, "Second card")
-                                .Modes({{640, 480, 16}})
-                                .Device("Direct3D HAL", IID_IDirect3DHALDevice, kHardware, DDBD_16);
+    TwoCards cards;
+    FakeDriver& primary = cards.primary;
+    FakeDriver& secondary = cards.secondary;
     ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
     ReleaseDisplayDevices();
     EXPECT_EQ(primary.directDraw.references.handedOut, primary.directDraw.references.released);
