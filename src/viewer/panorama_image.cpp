@@ -68,7 +68,9 @@ uint32_t* TileRowStart(const PanoramaImage& image, uint32_t y, int tx)
 
 // Spreads decoded rows over the tiles, one tile column at a time: the
 // image's columns go out from its left edge to the highest tile column
-// first, so tile column 0 holds the right end.
+// first, so tile column 0 holds the right end. A plain loop, which the
+// compiler vectorises: for pieces of a few kilobytes into fresh memory it
+// runs markedly faster than the C library's memcpy.
 void StoreRows(const PanoramaImage& image, uint32_t y, uint32_t count, const uint32_t* rows)
 {
     const uint32_t width = image.imageWidth;
@@ -76,8 +78,11 @@ void StoreRows(const PanoramaImage& image, uint32_t y, uint32_t count, const uin
     for (int tx = image.tileColumns - 1; tx >= 0; --tx) {
         const uint32_t w = TileWidth(image, tx);
         for (uint32_t i = 0; i < count; ++i) {
-            std::memcpy(TileRowStart(image, y + i, tx), rows + size_t{i} * width + left,
-                        size_t{w} * sizeof(uint32_t));
+            uint32_t* __restrict to = TileRowStart(image, y + i, tx);
+            const uint32_t* __restrict from = rows + size_t{i} * width + left;
+            for (uint32_t x = 0; x < w; ++x) {
+                to[x] = from[x];
+            }
         }
         left += w;
     }
