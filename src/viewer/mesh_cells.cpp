@@ -40,7 +40,7 @@ constexpr double kSlack = 1e-9;
 constexpr double kTiny = 1.401298464324817e-45;  // 2^-149
 constexpr double kTurn = 6.283185307179586;
 constexpr double kQuarterTurn = 1.5707963267948966;
-constexpr double kRayThreshold = static_cast<double>(0.0001f);
+constexpr double kRayThreshold = kRayDeterminantMin;
 // Regular meshes: narrow columns, at most a little over one turn in all.
 constexpr double kWidestColumn = 1.0;
 constexpr double kWidestMesh = kTurn + 0.5;

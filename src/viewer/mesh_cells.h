@@ -13,6 +13,10 @@
 constexpr uint32_t kMaxCellRows = 32;
 constexpr uint32_t kMaxCellColumns = 64;
 
+// The ray/triangle test accepts a triangle only when its determinant is at
+// least this in absolute value.
+constexpr float kRayDeterminantMin = 0.0001f;
+
 // The mesh builder's values: vertex (ring r, meridian c) is
 // (radius_r x sin_c, y_r, radius_r x cos_c), each product in single precision.
 struct MeshRing {

@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr float kRayEpsilon = 0.0001f;
-
-}  // namespace
-
 void SetMeshTriangle(MeshTriangles& triangles, uint32_t i, const D3DVECTOR& a, const D3DVECTOR& b,
                      const D3DVECTOR& c)
 {
@@ -53,7 +47,7 @@ bool AnyTriangleHit(const MeshTriangles& s, uint32_t first, uint32_t end, const 
         const float qz = tx * e1y - ty * e1x;
         const float v = dx * qx + dy * qy + dz * qz;
         const float t = (e2x * qx + e2y * qy + e2z * qz) * (1.0f / det);
-        const bool accepted = !(det < kRayEpsilon) & !(u < 0.0f) & !(u > det) & !(v < 0.0f) &
+        const bool accepted = !(det < kRayDeterminantMin) & !(u < 0.0f) & !(u > det) & !(v < 0.0f) &
                               !(u + v > det) & (t > 0);
         hits |= accepted;
     }

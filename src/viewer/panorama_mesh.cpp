@@ -55,17 +55,15 @@ void BuildCells(PanoramaMesh& mesh, const PanoExtent& extent, const StripParamet
                    image.tileColumns);
 }
 
-D3DVECTOR Position(const PanoVertex& v)
-{
-    return D3DVECTOR{v.x, v.y, v.z};
-}
-
 // Copies each cell's two strip triangles out of the tiles' arrays.
 void BuildTriangles(PanoramaMesh& mesh, const PanoramaImage& image)
 {
+    mesh.triangles.reset();
+    if (mesh.meshRows > kMaxCellRows || mesh.meshColumns > kMaxCellColumns) {
+        return;
+    }
     mesh.triangles.reset(new (std::nothrow) MeshTriangles);
-    if (!mesh.triangles || mesh.meshRows > kMaxCellRows || mesh.meshColumns > kMaxCellColumns) {
-        mesh.triangles.reset();
+    if (!mesh.triangles) {
         return;
     }
     MeshTriangles& triangles = *mesh.triangles;
@@ -81,8 +79,10 @@ void BuildTriangles(PanoramaMesh& mesh, const PanoramaImage& image)
                 mesh.tileVertices[r / rowsPerTile * image.tileColumns + c / columnsPerTile].get() +
                 r % rowsPerTile * 2 * (columnsPerTile + 1) + 2 * (c % columnsPerTile);
             const uint32_t i = 2 * (r * mesh.meshColumns + c);
-            SetMeshTriangle(triangles, i, Position(cell[0]), Position(cell[1]), Position(cell[2]));
-            SetMeshTriangle(triangles, i + 1, Position(cell[1]), Position(cell[2]), Position(cell[3]));
+            SetMeshTriangle(triangles, i, VertexPosition(cell[0]), VertexPosition(cell[1]),
+                            VertexPosition(cell[2]));
+            SetMeshTriangle(triangles, i + 1, VertexPosition(cell[1]), VertexPosition(cell[2]),
+                            VertexPosition(cell[3]));
         }
     }
 }

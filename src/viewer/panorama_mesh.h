@@ -21,6 +21,11 @@ struct PanoVertex {
 };
 static_assert(sizeof(PanoVertex) == 40);
 
+inline D3DVECTOR VertexPosition(const PanoVertex& v)
+{
+    return D3DVECTOR{v.x, v.y, v.z};
+}
+
 constexpr uint32_t kPanoVertexFormat = 0x212;
 
 // A tilt limit of +-900 degrees tells the cylinder that the edge is not given.

@@ -10,18 +10,12 @@
 
 namespace {
 
-constexpr double kRayEpsilon = static_cast<double>(0.0001f);
 constexpr float kSearchTolerance = 0.01f;
 
 // The walk moves the pan by half a degree towards the middle; within the
 // normalised range [-pi, 2pi) it cannot take more steps than this, whatever
 // the settings.
 constexpr int kMaxWalkSteps = 1100;
-
-D3DVECTOR Position(const PanoVertex& v)
-{
-    return D3DVECTOR{v.x, v.y, v.z};
-}
 
 bool IsFinite(double pan, double tilt, double fov)
 {
@@ -69,7 +63,7 @@ bool IntersectRayTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, c
         tz = a.z - origin.z;
         det = -det;
     }
-    if (det < kRayEpsilon) {
+    if (det < kRayDeterminantMin) {
         return false;
     }
     const float uRaw = tx * px + ty * py + tz * pz;
@@ -125,8 +119,8 @@ bool IsFinite(const D3DVECTOR& v)
 bool HitsStripTriangle(const D3DVECTOR& origin, const D3DVECTOR& direction, const PanoVertex* first)
 {
     float t, u, v;
-    return IntersectRayTriangle(origin, direction, Position(first[0]), Position(first[1]),
-                                Position(first[2]), t, u, v) &&
+    return IntersectRayTriangle(origin, direction, VertexPosition(first[0]),
+                                VertexPosition(first[1]), VertexPosition(first[2]), t, u, v) &&
            t > 0;
 }
 
