@@ -19,6 +19,7 @@
 #include "heap_tracker.h"
 #include "tools/common/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
+#include "viewer/image_memory.h"
 #include "viewer/panorama_image.h"
 
 extern char** environ;
@@ -83,7 +84,7 @@ void BM_LoadPanorama(benchmark::State& state)
         ResetHeapPeak();
         const size_t before = HeapInUse();
         const auto start = Clock::now();
-        const bool loaded = LoadPanorama(tiles, image.path.c_str(), 0);
+        const bool loaded = LoadPanorama(tiles, image.path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace));
         const double seconds = Seconds(Clock::now() - start);
         best = std::min(best, seconds);
         peakBytes = std::max(peakBytes, HeapPeak() - before);

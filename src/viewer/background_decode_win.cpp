@@ -2,12 +2,14 @@
 
 #include <process.h>
 
-void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t imageOffset)
+void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
+                             uint64_t memoryLimit)
 {
     Finish();
     image_ = &image;
     exePath_ = exePath;
     imageOffset_ = imageOffset;
+    memoryLimit_ = memoryLimit;
     succeeded_ = false;
     pending_ = true;
     thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, 0, nullptr));
@@ -32,6 +34,7 @@ bool BackgroundDecode::Finish()
 unsigned __stdcall BackgroundDecode::Run(void* self)
 {
     auto& decode = *static_cast<BackgroundDecode*>(self);
-    decode.succeeded_ = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_);
+    decode.succeeded_ = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
+                                       decode.memoryLimit_);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "package/startup_state.h"
 #include "resources/resource_ids.h"
 #include "viewer/camera.h"
+#include "viewer/image_memory.h"
 
 namespace {
 
@@ -31,6 +32,15 @@ ModeKey DesktopMode()
                                              GetDeviceCaps(screen, BITSPIXEL))};
     ReleaseDC(nullptr, screen);
     return mode;
+}
+
+// The address space this process has: 2 GiB for a 32-bit program on a
+// 32-bit system, 4 GiB on a 64-bit one (the program is large-address-aware).
+uint64_t AddressSpace()
+{
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullTotalVirtual : uint64_t{1} << 31;
 }
 
 void SetStageState(IDirect3DDevice7* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
@@ -71,7 +81,8 @@ CPanoPlayer::CPanoPlayer()
     motion = MotionFromSettings(converted);
     MatIdentity(projection_);
     TraceStage("decode-start");
-    decode_.Start(image, startupState.modulePath, startupState.imageOffset);
+    decode_.Start(image, startupState.modulePath, startupState.imageOffset,
+                  ImageMemoryLimit(AddressSpace()));
 }
 
 ViewLimits CPanoPlayer::Limits() const

@@ -13,6 +13,7 @@
 #endif
 
 #include "display/named_texture.h"
+#include "viewer/image_memory.h"
 
 namespace {
 
@@ -27,30 +28,6 @@ void OnDecodeError(j_common_ptr cinfo)
 {
     cinfo->err->output_message(cinfo);
     std::longjmp(reinterpret_cast<DecodeErrors*>(cinfo->err)->recovery, 1);
-}
-
-uint32_t TileWidth(const PanoramaImage& image, int tx)
-{
-    const uint32_t tileW = image.imageWidth / image.tileColumns;
-    return tx == image.tileColumns - 1 ? image.imageWidth - tx * tileW : tileW;
-}
-
-uint32_t TileHeight(const PanoramaImage& image, int ty)
-{
-    const uint32_t tileH = image.imageHeight / image.tileRows;
-    return ty == image.tileRows - 1 ? image.imageHeight - ty * tileH : tileH;
-}
-
-// The tiles stay for the whole run. Beside them the process holds first the
-// decoder's coefficient buffers (progressive files only, freed after the
-// decode), then the device's texture surfaces, as large as the tiles.
-bool FitsInMemory(j_decompress_ptr cinfo, uint64_t limit)
-{
-    const uint64_t pixels = uint64_t{cinfo->image_width} * cinfo->image_height;
-    const uint64_t coefficients =
-        jpeg_has_multiple_scans(cinfo) ? 2 * uint64_t(cinfo->num_components) * pixels : 0;
-    const uint64_t surfaces = pixels * 4;
-    return pixels * 4 + std::max(coefficients, surfaces) <= limit;
 }
 
 // Rows asked for per library call: the height of one row of blocks in the
@@ -123,7 +100,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     std::fseek(file, imageOffset, SEEK_SET);  // a failed seek leaves the file at its start
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
-    if (!FitsInMemory(&cinfo, memoryLimit)) {
+    if (ImageMemoryCost(cinfo.image_width, cinfo.image_height) > memoryLimit) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -181,6 +158,18 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
 }
 
 }  // namespace
+
+uint32_t TileWidth(const PanoramaImage& image, int tx)
+{
+    const uint32_t tileW = image.imageWidth / image.tileColumns;
+    return tx == image.tileColumns - 1 ? image.imageWidth - tx * tileW : tileW;
+}
+
+uint32_t TileHeight(const PanoramaImage& image, int ty)
+{
+    const uint32_t tileH = image.imageHeight / image.tileRows;
+    return ty == image.tileRows - 1 ? image.imageHeight - ty * tileH : tileH;
+}
 
 void TileTextureName(int k, char (&name)[13])
 {

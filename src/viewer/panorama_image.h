@@ -26,10 +26,10 @@ struct PanoramaImage {
 };
 
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
-// False on any failure: unreadable file, not a JPEG, an image over
-// memoryLimit, a decoding error or lack of memory.
+// False on any failure: unreadable file, not a JPEG, an image whose
+// ImageMemoryCost is over memoryLimit, a decoding error or lack of memory.
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit = kMaxImageMemory);
+                  uint64_t memoryLimit);
 
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);
@@ -37,6 +37,11 @@ void TileTextureName(int k, char (&name)[13]);
 // Sets the tile grid for imageWidth x imageHeight: 4 columns above 4096
 // pixels, 2 above 2048, else 1; 2 rows above 2048 pixels, else 1.
 void ChooseTileGrid(PanoramaImage& image);
+
+// Width of tile column tx and height of tile row ty: the last column and
+// row take the remainder.
+uint32_t TileWidth(const PanoramaImage& image, int tx);
+uint32_t TileHeight(const PanoramaImage& image, int ty);
 
 // Chooses the tile grid for the image size and creates the tile textures
 // with their buffers; 0 or the failing status.

@@ -9,6 +9,7 @@
 #include "display/named_texture.h"
 #include "temp_file.h"
 #include "test_jpeg.h"
+#include "viewer/image_memory.h"
 #include "viewer/panorama_image.h"
 
 namespace {
@@ -113,7 +114,7 @@ void ExpectSameDecoding(const Case& c)
     ASSERT_TRUE(decode_reference::Decode(jpeg, reference));
     PanoramaImage loaded;
     TempFile file(jpeg, ".jpg");
-    ASSERT_TRUE(LoadPanorama(loaded, file.CPath(), 0));
+    ASSERT_TRUE(LoadPanorama(loaded, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)));
 
     ASSERT_EQ(loaded.imageWidth, c.width);
     ASSERT_EQ(loaded.imageHeight, c.height);

@@ -20,18 +20,6 @@ void OnDecodeError(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<DecodeErrors*>(cinfo->err)->recovery, 1);
 }
 
-uint32_t TileWidth(const PanoramaImage& image, int tx)
-{
-    const uint32_t tileW = image.imageWidth / image.tileColumns;
-    return tx == image.tileColumns - 1 ? image.imageWidth - tx * tileW : tileW;
-}
-
-uint32_t TileHeight(const PanoramaImage& image, int ty)
-{
-    const uint32_t tileH = image.imageHeight / image.tileRows;
-    return ty == image.tileRows - 1 ? image.imageHeight - ty * tileH : tileH;
-}
-
 void MakeTiles(Tiles& tiles)
 {
     PanoramaImage& image = tiles.image;

@@ -9,6 +9,7 @@
 #include "temp_file.h"
 #include "test_jpeg.h"
 #include "viewer/background_decode_win.h"
+#include "viewer/image_memory.h"
 
 namespace {
 
@@ -35,14 +36,14 @@ TEST(BackgroundDecode, GivesTheTilesOfADecodeOnTheWindowThread)
     TempFile file(MakePatternJpeg(4200, 2100, layout), ".jpg");
     DestroyAllNamedTextures();
     PanoramaImage direct;
-    ASSERT_TRUE(LoadPanorama(direct, file.CPath(), 0));
+    ASSERT_TRUE(LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)));
     ASSERT_EQ(direct.tileCount, 8u);
     const std::vector<std::vector<uint32_t>> expected = TileCopies(direct);
 
     DestroyAllNamedTextures();
     PanoramaImage image;
     BackgroundDecode decode;
-    decode.Start(image, file.CPath(), 0);
+    decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
     ASSERT_TRUE(decode.Finish());
     EXPECT_TRUE(decode.Finish()) << "a second wait gives the same answer";
     EXPECT_EQ(image.imageWidth, 4200u);
@@ -62,12 +63,12 @@ TEST(BackgroundDecode, ReportsAFailedDecode)
     for (const std::vector<uint8_t>* bytes : {&notJpeg, &cut}) {
         TempFile file(*bytes, ".jpg");
         PanoramaImage direct;
-        const bool expected = LoadPanorama(direct, file.CPath(), 0);
+        const bool expected = LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
         EXPECT_EQ(expected, bytes == &cut) << "a cut file shows what arrived; a non-JPEG fails";
         DestroyAllNamedTextures();
         PanoramaImage image;
         BackgroundDecode decode;
-        decode.Start(image, file.CPath(), 0);
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
         EXPECT_EQ(decode.Finish(), expected);
         DestroyAllNamedTextures();
     }
@@ -81,7 +82,7 @@ TEST(BackgroundDecode, EndsBeforeItsOwnerGoes)
     PanoramaImage image;
     {
         BackgroundDecode decode;
-        decode.Start(image, file.CPath(), 0);
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
     }
     EXPECT_EQ(image.imageWidth, 2048u) << "the decode had ended when its owner was gone";
     EXPECT_NE(image.tilePixels[0], nullptr);

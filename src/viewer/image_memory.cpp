@@ -1,0 +1,49 @@
+#include "viewer/image_memory.h"
+
+#include <algorithm>
+
+#include "display/texture_rules.h"
+#include "viewer/panorama_image.h"
+
+namespace {
+
+// The surfaces are counted as a device that wants powers of two and has no
+// maximum makes them: what today's devices, Wine's among them, ask for, and
+// never less than a device without that demand makes. A maximum size only
+// makes them smaller.
+constexpr uint32_t kNoMaximum = 0x80000000u;
+
+// Each texture is held twice: the runtime keeps a system-memory copy of a
+// managed texture (and a software device's texture lives there), and the
+// driver keeps its own; Wine's OpenGL holds it in the process too.
+constexpr uint64_t kSurfaceCopies = 2;
+
+constexpr uint64_t kBytesPerPixel = 4;
+
+}  // namespace
+
+uint64_t ImageMemoryCost(uint32_t width, uint32_t height)
+{
+    PanoramaImage image;
+    image.imageWidth = width;
+    image.imageHeight = height;
+    ChooseTileGrid(image);
+    uint64_t tiles = 0, surfaces = 0, largestTile = 0;
+    for (int ty = 0; ty < image.tileRows; ++ty) {
+        for (int tx = 0; tx < image.tileColumns; ++tx) {
+            const uint64_t w = TileWidth(image, tx), h = TileHeight(image, ty);
+            const TextureSize surface = TextureSurfaceSize(
+                static_cast<uint32_t>(w), static_cast<uint32_t>(h), kTextureCapsPow2, kNoMaximum,
+                kNoMaximum);
+            tiles += w * h;
+            surfaces += uint64_t{surface.width} * surface.height;
+            largestTile = std::max(largestTile, w * h);
+        }
+    }
+    return (tiles + kSurfaceCopies * surfaces + largestTile) * kBytesPerPixel;
+}
+
+uint64_t ImageMemoryLimit(uint64_t addressSpace)
+{
+    return std::min(addressSpace, kLargeAddressSpace) / 2;
+}

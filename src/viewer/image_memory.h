@@ -1,0 +1,25 @@
+// What a panorama image costs the process, counted as the platform really
+// holds it, and how much of the address space an image may take. The
+// decode checks the cost against the limit from the frame header alone,
+// before it allocates any tile.
+#pragma once
+
+#include <cstdint>
+
+// The address space of a large-address-aware 32-bit program on a 64-bit
+// system, and the most ImageMemoryLimit counts.
+constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
+
+// Bytes the image holds at its peak: the tiles, kept for the whole run, and
+// what a device adds to them: every tile's texture surface at the size the
+// device makes it, once in the runtime's managed copy and once in the
+// driver's own, and the staging surface of the largest tile. The decoder's
+// own buffers (for a progressive file, 2 bytes per component and pixel) are
+// freed before the first surface is made and never come to as much.
+uint64_t ImageMemoryCost(uint32_t width, uint32_t height);
+
+// The most an image may cost in a process with this much address space:
+// half of it, counting at most kLargeAddressSpace. The
+// other half holds the program, the system's and the driver's libraries,
+// their heaps and the gaps between large blocks.
+uint64_t ImageMemoryLimit(uint64_t addressSpace);
