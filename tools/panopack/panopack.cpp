@@ -16,6 +16,7 @@
 #include "tools/panopack/pack_options.h"
 #include "tools/panopack/photo_sphere.h"
 #include "tools/panopack/payload_builder.h"
+#include "viewer/image_memory.h"
 
 namespace {
 
@@ -182,7 +183,18 @@ bool IsJpegFile(const std::string& path)
     return file.read(start, sizeof start) && start[0] == '\xFF' && start[1] == '\xD8';
 }
 
-// Info on a JPEG: its size and what its photo-sphere metadata describes.
+// What the viewer will hold to show the image, against its limits.
+void PrintImageMemory(const JpegInfo& image, std::ostream& out)
+{
+    constexpr int kMiB = 20;
+    out << "memory when shown: " << (ImageMemoryCost(image.width, image.height) >> kMiB)
+        << " MiB; the viewer allows " << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB)
+        << " MiB on 64-bit Windows, " << (ImageMemoryLimit(kLargeAddressSpace / 2) >> kMiB)
+        << " MiB on 32-bit Windows\n";
+}
+
+// Info on a JPEG: its size, its memory and what its photo-sphere metadata
+// describes.
 int ImageInfo(const std::string& path, std::ostream& out, std::ostream& err)
 {
     std::vector<uint8_t> jpeg;
@@ -196,6 +208,7 @@ int ImageInfo(const std::string& path, std::ostream& out, std::ostream& err)
     }
     out << path << ": " << image.width << " x " << image.height << " JPEG image, "
         << image.components << " components\n";
+    PrintImageMemory(image, out);
     PhotoSphere sphere;
     switch (ReadPhotoSphere(jpeg, image.width, image.height, sphere, error)) {
     case PhotoSphereSearch::Absent:
@@ -255,6 +268,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (ReadJpegInfo(jpeg, info, error)) {
             out << "image: " << info.width << " x " << info.height << ", " << info.components
                 << " components\n";
+            PrintImageMemory(info, out);
         } else {
             out << "image: not a JPEG (" << error << ")\n";
         }
