@@ -3,16 +3,55 @@
 //   harbour.jpg  2605 x 635, cylindrical, 60.2 degrees wide (the demo)
 //   sphere.jpg   4096 x 2048, a full spherical panorama
 //   wide.jpg     4800 x 600, a full circle in four tile columns
+// With --ppm WIDTH HEIGHT [--sphere] it writes the pattern at any size as a
+// binary PPM to standard output instead, row by row, for cjpeg to compress
+// in whatever encoding a test wants: images too large to keep or to make
+// with ImageMagick.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/common/file_io.h"
 #include "tools/samplegen/sample_pattern.h"
 
+namespace {
+
+static_assert(sizeof(Rgb) == 3, "a PPM row is the pattern's pixels as they are");
+
+int WritePpm(uint32_t width, uint32_t height, bool spherical)
+{
+    std::printf("P6\n%u %u\n255\n", width, height);
+    std::vector<Rgb> row(width);
+    for (uint32_t y = 0; y < height; ++y) {
+        const double v = (y + 0.5) / height;
+        for (uint32_t x = 0; x < width; ++x) {
+            row[x] = SampleColour((x + 0.5) / width, v, spherical);
+        }
+        if (std::fwrite(row.data(), sizeof(Rgb), width, stdout) != width) {
+            return 1;
+        }
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--ppm") == 0) {
+        const long width = std::atol(argv[2]), height = std::atol(argv[3]);
+        const bool spherical = argc == 5 && std::strcmp(argv[4], "--sphere") == 0;
+        if (width > 0 && height > 0 && width <= 65500 && height <= 65500 &&
+            (argc == 4 || spherical)) {
+            return WritePpm(static_cast<uint32_t>(width), static_cast<uint32_t>(height), spherical);
+        }
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: panosamples OUTPUT_DIR\n");
+        std::fprintf(stderr,
+                     "usage: panosamples OUTPUT_DIR\n"
+                     "       panosamples --ppm WIDTH HEIGHT [--sphere] >IMAGE.ppm\n");
         return 2;
     }
     const std::string dir = argv[1];
