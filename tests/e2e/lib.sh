@@ -152,6 +152,26 @@ summary() {
   [ "$failed" -eq 0 ]
 }
 
+# pattern_jpeg OUT WIDTH HEIGHT [--sphere]: the sample pattern at any size,
+# baseline with 2 x 2 subsampled colour and restart markers, as cameras and
+# stitchers write it; made once and kept.
+pattern_jpeg() {
+  local out=$1
+  shift
+  [ -s "$out" ] && return 0
+  mkdir -p "$(dirname "$out")"
+  "$build/host/panosamples" --ppm "$@" | cjpeg -quality 90 -sample 2x2 -restart 16 >"$out.part" &&
+    mv "$out.part" "$out"
+}
+
+# claim_size JPEG WIDTH HEIGHT: its baseline frame header claims that size.
+claim_size() {
+  local sof
+  sof=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$1" | head -n1 | cut -d: -f1)
+  printf "$(printf '\\x%02x' $(($3 >> 8)) $(($3 & 255)) $(($2 >> 8)) $(($2 & 255)))" |
+    dd of="$1" bs=1 seek=$((sof + 5)) conv=notrunc status=none
+}
+
 # xdotool warns about the focus on every key when no window manager runs.
 xdotool() {
   command xdotool "$@" 2>/dev/null
