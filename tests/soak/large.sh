@@ -1,0 +1,110 @@
+# The soak's large panorama: an oddly sized sphere (11469 x 5734, tiles of
+# 2867 x 2867 on 4096 x 4096 surfaces) through everything that makes or
+# rebuilds its textures: zooming out, dragging, the change-device dialog to
+# another device and back, full screen and back, twice. Its whole resident
+# memory after the second round must stay at its level after the first: a
+# texture left behind would be 64 MiB or more, which the private-memory
+# check does not see.
+
+large_exe="$work/large.exe"
+pattern_jpeg "$build/images/11469x5734.jpg" 11469 5734 --sphere
+"$panopack" create --stub "$stub" --image "$build/images/11469x5734.jpg" -o "$large_exe" \
+  --projection sphere --title "Large" --window-width 800 --window-height 400 >/dev/null ||
+  { echo "soak: cannot pack the large sphere" >&2; exit 1; }
+# One Wine buffer chunk and a little more.
+large_slack_kib=$((96 * 1024))
+# The viewer's stage trace tells when a rebuild of its textures has ended:
+# for this sphere it takes seconds, in which the window does not draw.
+large_trace="$work/large.trace"
+
+# Until the trace shows the textures built, or the first frame, and nothing
+# more for a second.
+textures_settled() {
+  local lines
+  for _ in $(seq 90); do
+    lines=$(wc -l <"$large_trace")
+    sleep 1
+    [ "$(wc -l <"$large_trace")" = "$lines" ] &&
+      grep -qE ' (textures-built|first-frame-presented)$' <(tail -n1 "$large_trace") && return 0
+  done
+  return 1
+}
+
+resident_kib() {
+  awk '/^VmRSS/ {print $2}' "/proc/$v_pid/status"
+}
+
+large_zoom_out() {  # five wheel clicks towards the user, then a drag
+  ensure_focus
+  client_geometry
+  px=$((cx + cw / 3)) py=$((cy + ch / 3))
+  note large_zoom_out "five wheel clicks towards the user, then a drag"
+  local i
+  for i in 1 2 3 4 5; do
+    xdotool mousemove "$px" "$py" click 5
+    pause_ms 200
+  done
+  press_and_move $((cw / 3)) $((ch / 6)) 10 1000
+  xdotool mouseup 1
+  sleep 1
+}
+
+change_device() {  # change_device KEY: F2, KEY in the dialog, OK
+  local dialog
+  ensure_focus
+  note large_change_device "$1, OK"
+  hold_key F2 100
+  if ! dialog=$(change_device_dialog); then
+    fail "F2 opens no change-device dialog"
+    return
+  fi
+  pause_ms 500
+  xdotool key --window "$dialog" "$1"
+  pause_ms 300
+  xdotool key --window "$dialog" Return
+  check "OK closes the change-device dialog" wait_gone "Change device" 10
+  check "the textures are rebuilt for the device" textures_settled
+}
+
+# Every texture made and drawn, rebuilt for another device and back, and for
+# full screen and back.
+large_round() {
+  large_zoom_out
+  large_zoom_out
+  change_device Down
+  alive || return 1
+  change_device Up
+  alive || return 1
+  note large_full_screen "maximise, then Escape"
+  winctl maximize "$v_title"
+  check "maximise goes full screen" wait_mode full 15
+  check "the textures are rebuilt for full screen" textures_settled
+  ensure_focus
+  hold_key Escape 100
+  check "Escape leaves full screen" wait_mode window 15
+  check "the textures are rebuilt for the window" textures_settled
+  alive
+}
+
+run_large() {
+  v_name=large v_title="Panorama - Large" window_w=800 window_h=400
+  v_started=$SECONDS
+  test_case "large: start"
+  rm -f "$large_trace"
+  PANO_TRACE="Z:${large_trace//\//\\}" start_viewer "$large_exe" || return
+  check "the textures are built" textures_settled
+  test_case "large: zoom out, drag, another device and back, full screen and back, twice"
+  large_round || return
+  local level now
+  level=$(resident_kib)
+  echo "  resident memory after one round: $(mib "$level") MiB"
+  large_round || return
+  now=$(resident_kib)
+  check "resident memory $(mib "$now") MiB after the second round, within $(mib "$large_slack_kib") MiB of $(mib "$level") MiB" \
+    [ "$now" -le $((level + large_slack_kib)) ]
+  if check_viewer; then
+    close_viewer
+  else
+    stop_viewer
+  fi
+}
