@@ -19,6 +19,7 @@ constexpr uint32_t kNoMaximum = 0x80000000u;
 constexpr uint64_t kSurfaceCopies = 2;
 
 constexpr uint64_t kBytesPerPixel = 4;
+constexpr uint64_t kGiB = uint64_t{1} << 30;
 
 }  // namespace
 
@@ -45,5 +46,7 @@ uint64_t ImageMemoryCost(uint32_t width, uint32_t height)
 
 uint64_t ImageMemoryLimit(uint64_t addressSpace)
 {
-    return std::min(addressSpace, kLargeAddressSpace) / 2;
+    // The system reports a few pages less than the whole, kept at its ends.
+    const uint64_t whole = (addressSpace + kGiB - 1) / kGiB * kGiB;
+    return std::min(whole, kLargeAddressSpace) / 2;
 }

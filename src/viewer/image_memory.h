@@ -19,7 +19,7 @@ constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
 uint64_t ImageMemoryCost(uint32_t width, uint32_t height);
 
 // The most an image may cost in a process with this much address space:
-// half of it, counting at most kLargeAddressSpace. The
+// half of it, in whole GiB and counting at most kLargeAddressSpace. The
 // other half holds the program, the system's and the driver's libraries,
 // their heaps and the gaps between large blocks.
 uint64_t ImageMemoryLimit(uint64_t addressSpace);

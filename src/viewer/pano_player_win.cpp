@@ -34,8 +34,9 @@ ModeKey DesktopMode()
     return mode;
 }
 
-// The address space this process has: 2 GiB for a 32-bit program on a
-// 32-bit system, 4 GiB on a 64-bit one (the program is large-address-aware).
+// The address space the system gives this process: 2 GiB to a 32-bit
+// program on a 32-bit system (3 with its large-address option), 4 GiB on a
+// 64-bit one, where the viewer is large-address-aware.
 uint64_t AddressSpace()
 {
     MEMORYSTATUSEX status = {};

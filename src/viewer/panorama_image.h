@@ -9,13 +9,6 @@
 
 constexpr int kMaxTiles = 8;
 
-// Working memory an image may take: 4 bytes per pixel for the tiles, plus
-// the larger of the library's whole-image coefficient buffers (2 bytes per
-// component per pixel, progressive files only) and the texture surfaces
-// made from the tiles (4 bytes per pixel). Beyond this the 32-bit viewer
-// cannot reliably hold the image and its surfaces.
-constexpr uint64_t kMaxImageMemory = uint64_t{1} << 30;
-
 struct PanoramaImage {
     uint32_t imageWidth = 0;
     uint32_t imageHeight = 0;

@@ -4,8 +4,6 @@
 # allocated. Sourced by run.
 
 large_options=(--window-width 800 --window-height 400 --no-auto-motion)
-# What a viewer may hold beside what the memory rule counts for its image.
-viewer_own_kib=$((320 * 1024))
 
 # Has the client area left the window class's white? (Its centre may show
 # a white post.)
@@ -24,12 +22,6 @@ wait_drawn() {  # wait_drawn SECONDS
 
 peak_kib() {
   awk '/^VmHWM/ {print $2}' "/proc/$app_pid/status"
-}
-
-# The memory the rule counts for a packed viewer's image, in KiB.
-counted_kib() {
-  "$panopack" info "$1" | sed -n 's/^memory when shown: \([0-9]*\) MiB.*/\1/p' |
-    awk '{print $1 * 1024}'
 }
 
 # Zoom out by five wheel clicks towards the user, then drag, ROUNDS times

@@ -172,6 +172,15 @@ claim_size() {
     dd of="$1" bs=1 seek=$((sof + 5)) conv=notrunc status=none
 }
 
+# What a viewer may hold beside what the memory rule counts for its image.
+viewer_own_kib=$((320 * 1024))
+
+# The memory the rule counts for a packed viewer's image, in KiB.
+counted_kib() {
+  "$panopack" info "$1" | sed -n 's/^memory when shown: \([0-9]*\) MiB.*/\1/p' |
+    awk '{print $1 * 1024}'
+}
+
 # xdotool warns about the focus on every key when no window manager runs.
 xdotool() {
   command xdotool "$@" 2>/dev/null

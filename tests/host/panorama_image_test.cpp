@@ -259,8 +259,11 @@ TEST(ImageMemory, CountsTheSurfacesAsTheDeviceMakesThemAgainstHalfTheAddressSpac
         EXPECT_EQ(cost <= ImageMemoryLimit(uint64_t{1} << 31), c.fitsIn2GiB);
         EXPECT_EQ(cost <= ImageMemoryLimit(kLargeAddressSpace), c.fitsIn4GiB);
     }
-    // A 64-bit process counts as a 32-bit one on a 64-bit system.
-    EXPECT_EQ(ImageMemoryLimit(uint64_t{1} << 47), ImageMemoryLimit(kLargeAddressSpace));
+    // What the system reports for 32-bit programs, without and with large
+    // addresses, and for a 64-bit one.
+    EXPECT_EQ(ImageMemoryLimit(0x7FFE0000 - 0x10000) >> 20, 1024u);
+    EXPECT_EQ(ImageMemoryLimit(0xFFFE0000 - 0x10000) >> 20, 2048u);
+    EXPECT_EQ(ImageMemoryLimit(uint64_t{1} << 47) >> 20, 2048u);
 }
 
 TEST_F(PanoramaLoading, ImagesBeyondTheMemoryLimitAreRefusedBeforeAllocating)

@@ -252,11 +252,13 @@ input_f2_cancel() {  # F2, then the change-device dialog cancelled: Escape or it
   ensure_focus
 }
 
-input_f2_confirm() {  # F2, a change (or none) in the dialog, then OK
-  local dialog
+input_f2_confirm() {  # F2, a change (or none, or the one given) in the dialog, then OK
+  local dialog change=${1:-}
   ensure_focus
-  pick_one alt+w Down Up none
-  local change=$pick
+  if [ -z "$change" ]; then
+    pick_one alt+w Down Up none
+    change=$pick
+  fi
   note f2_confirm "$change, OK"
   hold_key F2 100
   if dialog=$(change_device_dialog); then
