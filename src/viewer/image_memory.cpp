@@ -32,13 +32,13 @@ uint64_t ImageMemoryCost(uint32_t width, uint32_t height)
     uint64_t tiles = 0, surfaces = 0, largestTile = 0;
     for (int ty = 0; ty < image.tileRows; ++ty) {
         for (int tx = 0; tx < image.tileColumns; ++tx) {
-            const uint64_t w = TileWidth(image, tx), h = TileHeight(image, ty);
-            const TextureSize surface = TextureSurfaceSize(
-                static_cast<uint32_t>(w), static_cast<uint32_t>(h), kTextureCapsPow2, kNoMaximum,
-                kNoMaximum);
-            tiles += w * h;
+            const uint32_t w = TileWidth(image, tx), h = TileHeight(image, ty);
+            const TextureSize surface =
+                TextureSurfaceSize(w, h, kTextureCapsPow2, kNoMaximum, kNoMaximum);
+            const uint64_t pixels = uint64_t{w} * h;
+            tiles += pixels;
             surfaces += uint64_t{surface.width} * surface.height;
-            largestTile = std::max(largestTile, w * h);
+            largestTile = std::max(largestTile, pixels);
         }
     }
     return (tiles + kSurfaceCopies * surfaces + largestTile) * kBytesPerPixel;

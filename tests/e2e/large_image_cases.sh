@@ -29,10 +29,7 @@ peak_kib() {
 zoom_out_and_drag() {  # zoom_out_and_drag ROUNDS SECONDS
   local deadline=$((SECONDS + $2)) x=$((client_x + 300)) y=$((client_y + 150))
   for _ in $(seq "$1"); do
-    for _ in 1 2 3 4 5; do xdotool mousemove "$x" "$y" click 5; sleep 0.2; done
-    xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + 200)) $((y + 40))
-    sleep 1
-    xdotool mouseup 1
+    zoom_out_and_drag_at "$x" "$y" 200 40
     sleep 0.5
     kill -0 "$app_pid" 2>/dev/null || return 1
     [ "$SECONDS" -lt "$deadline" ] || break

@@ -172,6 +172,15 @@ claim_size() {
     dd of="$1" bs=1 seek=$((sof + 5)) conv=notrunc status=none
 }
 
+# Five wheel clicks towards the user (zooming out) at X,Y, then a drag from
+# there by DX,DY held for a second.
+zoom_out_and_drag_at() {  # zoom_out_and_drag_at X Y DX DY
+  for _ in 1 2 3 4 5; do xdotool mousemove "$1" "$2" click 5; sleep 0.2; done
+  xdotool mousemove "$1" "$2" mousedown 1 mousemove $(($1 + $3)) $(($2 + $4))
+  sleep 1
+  xdotool mouseup 1
+}
+
 # What a viewer may hold beside what the memory rule counts for its image.
 viewer_own_kib=$((320 * 1024))
 

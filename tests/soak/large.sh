@@ -32,18 +32,11 @@ resident_kib() {
   awk '/^VmRSS/ {print $2}' "/proc/$v_pid/status"
 }
 
-large_zoom_out() {  # five wheel clicks towards the user, then a drag
+large_zoom_out() {
   ensure_focus
   client_geometry
-  px=$((cx + cw / 3)) py=$((cy + ch / 3))
   note large_zoom_out "five wheel clicks towards the user, then a drag"
-  local i
-  for i in 1 2 3 4 5; do
-    xdotool mousemove "$px" "$py" click 5
-    pause_ms 200
-  done
-  press_and_move $((cw / 3)) $((ch / 6)) 10 1000
-  xdotool mouseup 1
+  zoom_out_and_drag_at $((cx + cw / 3)) $((cy + ch / 3)) $((cw / 3)) $((ch / 6))
   sleep 1
 }
 
