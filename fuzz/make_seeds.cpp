@@ -67,9 +67,10 @@ int main(int argc, char** argv)
     std::strcpy(settings.title, "seed");
     std::vector<uint8_t> packed(8, 'M');
     packed[0] = 8;
-    const std::vector<uint8_t> payload = BuildPayload(small, settings);
+    const ViewerOptions options{kKnownFeatures};
+    const std::vector<uint8_t> payload = BuildPayload(small, settings, &options);
     packed.insert(packed.end(), payload.begin(), payload.end());
-    ok &= Write(dir / "payload/image-then-settings.bin", packed);
+    ok &= Write(dir / "payload/image-settings-options.bin", packed);
     std::vector<uint8_t> settingsFirst = {4, 'M', 'M', 'M'};
     Append(settingsFirst, uint32_t{5 + 688 + 5 + 3});
     settingsFirst.push_back(PAYLOAD_SETTINGS);

@@ -1,4 +1,4 @@
-// The payload readers, the stub anchor and the settings conversions over
+// The payload readers (settings, options, image), the stub anchor and the settings conversions over
 // arbitrary files. The first byte chooses where the payload starts.
 #include <cstring>
 
@@ -19,6 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         }
         ConvertSettings(*settings);
+    }
+    const ViewerOptions options = ReadViewerOptions(path, payloadOffset);
+    if ((options.features & ~kKnownFeatures) != 0) {
+        __builtin_trap();
     }
     const int32_t image = FindPanoImage(path, payloadOffset);
     if (image > static_cast<int64_t>(size)) {

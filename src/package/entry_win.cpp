@@ -89,6 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         }
     }
     state.imageOffset = FindPanoImage(path, payloadOffset);
+    state.options = ReadViewerOptions(path, payloadOffset);
     lstrcpynA(state.modulePath, path, sizeof state.modulePath);
 
     int exitCode = 0;

@@ -137,3 +137,19 @@ int32_t FindPanoImage(const char* exePath, uint32_t payloadOffset)
     }
     return static_cast<int32_t>(file.Position());
 }
+
+ViewerOptions ReadViewerOptions(const char* exePath, uint32_t payloadOffset)
+{
+    PayloadFile file(exePath);
+    uint32_t length = 0;
+    if (!file.IsOpen() || WalkPayload(file, payloadOffset, PAYLOAD_OPTIONS) != WalkResult::Found ||
+        !file.ReadU32(length) || length > file.Size() - file.Position()) {
+        return {};  // absent, or its length runs past the end of the file
+    }
+    uint8_t data[kOptionsSize];
+    const size_t wanted = length < sizeof data ? length : sizeof data;
+    if (file.Read(data, wanted) != wanted) {
+        return {};
+    }
+    return ParseViewerOptions(data, wanted).value_or(ViewerOptions{});
+}

@@ -7,10 +7,12 @@
 #include <memory>
 
 #include "package/pano_settings.h"
+#include "package/viewer_options.h"
 
 enum PayloadType : uint8_t {
     PAYLOAD_IMAGE = 0,
     PAYLOAD_SETTINGS = 1,
+    PAYLOAD_OPTIONS = 2,  // ViewerOptions; readers of the settings alone skip it
 };
 
 // Copy of the first settings record, or null when the file cannot be read or
@@ -21,3 +23,7 @@ std::unique_ptr<PanoSettings> ReadPanoSettings(const char* exePath, uint32_t pay
 // File offset of the first image record's data; -1 when the payload holds no
 // image record, 0 when the file cannot be opened.
 int32_t FindPanoImage(const char* exePath, uint32_t payloadOffset);
+
+// The first options record's options; no features when the payload has no
+// options record or a malformed one.
+ViewerOptions ReadViewerOptions(const char* exePath, uint32_t payloadOffset);

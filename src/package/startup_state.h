@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "package/pano_settings.h"
+#include "package/viewer_options.h"
 #include "platform/platform_types.h"
 
 enum NavigationCursor {
@@ -30,6 +31,7 @@ struct StartupState {
     HINSTANCE instanceHandle = nullptr;
     HCURSOR cursors[NAVIGATION_CURSOR_COUNT] = {};
     std::unique_ptr<PanoSettings> settings;  // never null once the viewer exists
+    ViewerOptions options;                    // none without an options record
     bool screensaverMode = false;
     int32_t fullscreenAtStart = 0;
     int32_t imageOffset = 0;  // -1: no image record; 0: executable unreadable

@@ -91,6 +91,20 @@ TEST_F(Packer, InfoPrintsRecordsAndSettings)
     EXPECT_NE(r.out.find("title:           \"Bay\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("full screen:     yes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("pan:             0 to 360 deg"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record type 2 (options): 8 bytes"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("mip levels:      yes"), std::string::npos) << r.out;
+}
+
+TEST_F(Packer, OptionsRecordByDefaultAndNoneOnRequest)
+{
+    const uint32_t offset = static_cast<uint32_t>(FakeStub().size());
+    ASSERT_EQ(Create({}).code, 0);
+    EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).features, kKnownFeatures);
+    ASSERT_EQ(Create({"--no-options"}).code, 0);
+    EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).features, 0u);
+    const Result r = RunPacker({"info", output_.Path()});
+    EXPECT_EQ(r.out.find("record type 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("options: none"), std::string::npos) << r.out;
 }
 
 TEST_F(Packer, ExtractGivesBackTheImage)

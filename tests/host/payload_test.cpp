@@ -198,3 +198,51 @@ TEST(PayloadReaders, ReadsCutShortEndTheWalk)
         EXPECT_EQ(FindPanoImage(exe.CPath(), kStubSize), -1);
     }
 }
+
+namespace {
+
+struct OptionsCase {
+    const char* what;
+    std::vector<uint8_t> record;  // type, length and data; empty: no options record
+    uint32_t features;
+};
+
+std::vector<uint8_t> OptionsRecord(uint32_t length, std::vector<uint32_t> words)
+{
+    PayloadBytes record;
+    record.U8(PAYLOAD_OPTIONS).U32(length);
+    for (const uint32_t word : words) {
+        record.U32(word);
+    }
+    return record.Bytes();
+}
+
+}  // namespace
+
+TEST(PayloadReaders, OptionsRecordIsLengthTolerantAndIgnoredWholeWhenMalformed)
+{
+    const OptionsCase cases[] = {
+        {"none", {}, 0},
+        {"this version", OptionsRecord(8, {1, FEATURE_MIP_LEVELS}), FEATURE_MIP_LEVELS},
+        {"version only: defaults", OptionsRecord(4, {1}), 0},
+        {"later version: tail and unknown bits ignored",
+         OptionsRecord(16, {7, FEATURE_MIP_LEVELS | 0x80000000u, 0xFFFFFFFF, 0xFFFFFFFF}),
+         FEATURE_MIP_LEVELS},
+        {"shorter than its version", OptionsRecord(3, {1}), 0},
+        {"version 0", OptionsRecord(8, {0, FEATURE_MIP_LEVELS}), 0},
+        {"runs past the end of the file", OptionsRecord(9, {1, FEATURE_MIP_LEVELS}), 0},
+    };
+    const PanoSettings settings = SettingsNamed("opt");
+    for (const OptionsCase& c : cases) {
+        PayloadBytes body;
+        body.Record(PAYLOAD_IMAGE, kJpegStart, sizeof kJpegStart)
+            .Record(PAYLOAD_SETTINGS, &settings, sizeof settings)
+            .Raw(c.record.data(), c.record.size());
+        TempFile exe(Executable(body));
+        EXPECT_EQ(ReadViewerOptions(exe.CPath(), kStubSize).features, c.features) << c.what;
+        EXPECT_EQ(FindPanoImage(exe.CPath(), kStubSize), int32_t{kStubSize + 4 + 5}) << c.what;
+        const auto read = ReadPanoSettings(exe.CPath(), kStubSize);
+        ASSERT_NE(read, nullptr) << c.what;
+        EXPECT_STREQ(read->title, "opt") << c.what;
+    }
+}

@@ -118,6 +118,7 @@ std::string MakeHelp()
          "  --screensaver          make a screensaver\n"
          "  --no-screensaver       a plain viewer also when OUT ends in .scr\n"
          "  --fullscreen           start full screen\n"
+         "  --no-options           no options record: the viewer without mip levels\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
          "--pan, --tilt and --fov still override its starting view.\n";
@@ -281,6 +282,8 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
             options.noScreensaver = true;
         } else if (name == "--fullscreen") {
             options.fullscreen = true;
+        } else if (name == "--no-options") {
+            options.noOptions = true;
         } else if (name == "--auto-motion" || name == "--no-auto-motion") {
             options.autoMotion = name == "--auto-motion";
         } else if (name == "--pan-wraps" || name == "--no-pan-wraps") {

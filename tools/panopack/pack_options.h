@@ -30,6 +30,8 @@ struct PackOptions {
     bool screensaver = false;
     bool noScreensaver = false;
     bool fullscreen = false;
+    // Without an options record the viewer does exactly what the settings describe.
+    bool noOptions = false;
 };
 
 // Parses the arguments that follow "create". On failure returns false with

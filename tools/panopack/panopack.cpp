@@ -131,7 +131,9 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return Fail(err, error);
     }
     stub.bytes.resize(stub.payloadOffset);
-    const std::vector<uint8_t> payload = BuildPayload(jpeg, settings);
+    const ViewerOptions viewerOptions{kKnownFeatures};
+    const std::vector<uint8_t> payload =
+        BuildPayload(jpeg, settings, options.noOptions ? nullptr : &viewerOptions);
     if (!WriteFileAtomically(options.outputPath, {&stub.bytes, &payload}, true, error)) {
         return Fail(err, error);
     }
@@ -174,6 +176,23 @@ void PrintSettings(const PanoSettings& s, std::ostream& out)
         << "  shadow colour:   " << colour(s.shadowColor) << "\n"
         << "  screensaver:     " << flag(s.screensaver) << "\n"
         << "  full screen:     " << flag(s.startFullscreen) << "\n";
+}
+
+// The options record as the viewer reads it.
+void PrintOptions(const PackedFile& file, const PayloadRecordInfo* record, std::ostream& out)
+{
+    if (!record) {
+        out << "options: none (the viewer does what the settings describe)\n";
+        return;
+    }
+    const std::optional<ViewerOptions> options =
+        ParseViewerOptions(file.bytes.data() + record->dataOffset, record->length);
+    if (!options) {
+        out << "options: malformed, ignored (the viewer does what the settings describe)\n";
+        return;
+    }
+    out << "options:\n"
+        << "  mip levels:      " << (options->Has(FEATURE_MIP_LEVELS) ? "yes" : "no") << "\n";
 }
 
 bool IsJpegFile(const std::string& path)
@@ -257,6 +276,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     for (const PayloadRecordInfo& record : listing.records) {
         const char* kind = record.type == PAYLOAD_IMAGE      ? "image"
                            : record.type == PAYLOAD_SETTINGS ? "settings"
+                           : record.type == PAYLOAD_OPTIONS  ? "options"
                                                              : "unknown";
         out << "record type " << int{record.type} << " (" << kind << "): " << record.length
             << " bytes at offset " << record.dataOffset << "\n";
@@ -277,6 +297,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << "settings:\n";
         PrintSettings(settings, out);
     }
+    PrintOptions(file, FirstRecord(listing, PAYLOAD_OPTIONS), out);
     return 0;
 }
 

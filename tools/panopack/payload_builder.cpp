@@ -29,15 +29,23 @@ uint32_t ReadU32(const std::vector<uint8_t>& file, size_t offset)
 
 }  // namespace
 
-std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings)
+std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,
+                                  const ViewerOptions* options)
 {
+    const std::vector<uint8_t> optionsData =
+        options ? EncodeViewerOptions(*options) : std::vector<uint8_t>{};
     std::vector<uint8_t> out;
-    const size_t total = (5 + jpeg.size()) + (5 + sizeof settings);
+    const size_t total = (5 + jpeg.size()) + (5 + sizeof settings) +
+                         (options ? 5 + optionsData.size() : 0);
     out.reserve(4 + total);
     AppendU32(out, static_cast<uint32_t>(total));
     AppendRecord(out, PAYLOAD_IMAGE, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
     AppendRecord(out, PAYLOAD_SETTINGS, reinterpret_cast<const uint8_t*>(&settings),
                  sizeof settings);
+    if (options) {
+        AppendRecord(out, PAYLOAD_OPTIONS, optionsData.data(),
+                     static_cast<uint32_t>(optionsData.size()));
+    }
     return out;
 }
 

@@ -6,9 +6,13 @@
 #include <vector>
 
 #include "package/pano_settings.h"
+#include "package/viewer_options.h"
 
-// The payload: total length, the image record, then the settings record.
-std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings);
+// The payload: total length, the image record, the settings record, then,
+// when given, the options record. The described records come first, at the
+// offsets they have without options.
+std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,
+                                  const ViewerOptions* options);
 
 struct PayloadRecordInfo {
     uint8_t type;

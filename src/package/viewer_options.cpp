@@ -1,0 +1,44 @@
+#include "package/viewer_options.h"
+
+namespace {
+
+constexpr size_t kVersionSize = 4;
+
+uint32_t ReadU32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<uint8_t>(value >> shift));
+    }
+}
+
+}  // namespace
+
+std::optional<ViewerOptions> ParseViewerOptions(const uint8_t* data, size_t length)
+{
+    if (!data || length < kVersionSize) {
+        return std::nullopt;
+    }
+    const uint32_t version = ReadU32(data);
+    if (version == 0) {
+        return std::nullopt;
+    }
+    ViewerOptions options;
+    if (length >= kVersionSize + 4) {
+        options.features = ReadU32(data + 4) & kKnownFeatures;
+    }
+    return options;
+}
+
+std::vector<uint8_t> EncodeViewerOptions(const ViewerOptions& options)
+{
+    std::vector<uint8_t> data;
+    AppendU32(data, kOptionsVersion);
+    AppendU32(data, options.features);
+    return data;
+}

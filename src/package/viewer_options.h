@@ -1,0 +1,39 @@
+// The options record: what the viewer does beyond the settings record. A
+// payload without one shows exactly what the settings record describes.
+//
+// Data, little-endian: u32 version, u32 features, then the fields later
+// versions append. Fields only ever grow at the end and keep their meaning,
+// so a shorter record gives the defaults of the fields it lacks and a longer
+// one's tail is ignored. A record shorter than its version field, of
+// version 0, or cut off by the end of the file is ignored as a whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+enum ViewerFeature : uint32_t {
+    // Every tile gets a full chain of mip levels, sampled trilinearly.
+    FEATURE_MIP_LEVELS = 0x1,
+};
+
+// Features this viewer knows; the packer turns all of them on.
+constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS;
+
+constexpr uint32_t kOptionsVersion = 1;
+
+// Bytes of the fields of kOptionsVersion; a reader never looks further.
+constexpr size_t kOptionsSize = 8;
+
+struct ViewerOptions {
+    uint32_t features = 0;  // ViewerFeature bits; bits of later versions are dropped
+
+    bool Has(ViewerFeature feature) const { return (features & feature) != 0; }
+};
+
+// The options of a record's data; nothing when the record is malformed.
+std::optional<ViewerOptions> ParseViewerOptions(const uint8_t* data, size_t length);
+
+// The record's data as this version writes it.
+std::vector<uint8_t> EncodeViewerOptions(const ViewerOptions& options);
