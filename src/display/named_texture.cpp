@@ -78,6 +78,9 @@ void DestroyNamedTexture(NamedTexture* texture)
         texture->surface = nullptr;
     }
     std::free(texture->pixelBuffer);
+    for (uint32_t i = 0; i < texture->mipLevelCount; ++i) {
+        std::free(texture->mipPixels[i]);
+    }
     for (NamedTexture** link = &namedTextureList; *link; link = &(*link)->next) {
         if (*link == texture) {
             *link = texture->next;

@@ -15,6 +15,9 @@ enum TextureOption : uint32_t {
 
 constexpr size_t kTextureNameCapacity = 80;
 
+// Mip levels below a texture's pixel buffer, enough for a 65536-pixel top.
+constexpr int kMaxMipLevels = 16;
+
 struct NamedTexture {
     NamedTexture* next;
     char name[kTextureNameCapacity];  // at most 79 characters, compared without regard to case
@@ -26,6 +29,11 @@ struct NamedTexture {
     uint32_t alphaWanted;
     IDirectDrawSurface7* surface;  // owned, one reference; null without a device
     uint32_t* pixelBuffer;         // owned (malloc); width x height words 0xRRGGBBAA, rows from the top
+    // Mip levels below the pixel buffer, each half the size of the one above
+    // (at least 1): mipPixels[i] is level i + 1, owned (malloc), in the
+    // pixel buffer's format. None unless BuildMipLevels made them.
+    uint32_t mipLevelCount;
+    uint32_t* mipPixels[kMaxMipLevels];
 };
 
 // Most recently created container first.
@@ -39,7 +47,7 @@ HRESULT CreateNamedTexture(const char* name, uint32_t width, uint32_t height, ui
 // The newest container whose name equals name without regard to case.
 NamedTexture* FindNamedTexture(const char* name);
 
-// Releases the surface, frees the pixels, unlinks and frees the container.
+// Releases the surface, frees the pixels and mip levels, unlinks and frees the container.
 void DestroyNamedTexture(NamedTexture* texture);
 
 // Destroys every container; the process does this at exit.

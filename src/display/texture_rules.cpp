@@ -4,8 +4,6 @@
 
 #include "display/named_texture.h"
 
-namespace {
-
 uint32_t NextPowerOfTwo(uint32_t value)
 {
     uint32_t power = 1;
@@ -14,6 +12,8 @@ uint32_t NextPowerOfTwo(uint32_t value)
     }
     return power;
 }
+
+namespace {
 
 constexpr uint32_t kAlphaMask4444 = 0xF000;
 

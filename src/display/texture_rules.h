@@ -20,6 +20,9 @@ struct TextureSize {
     uint32_t height;
 };
 
+// The smallest power of two at least value (1 for 0), at most 2^31.
+uint32_t NextPowerOfTwo(uint32_t value);
+
 // Powers of two when the device asks for them, then the device's maximum
 // (0 read as 256), then a square when the device asks for one.
 TextureSize TextureSurfaceSize(uint32_t width, uint32_t height, uint32_t textureCaps,

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "display/com_release_win.h"
+#include "display/mip_levels.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "framework/stage_trace_win.h"
@@ -82,40 +83,104 @@ bool FindFormat(IDirect3DDevice7* device, TextureFormatQuery& query)
     return query.found != 0;
 }
 
-HRESULT CopyThroughStaging(NamedTexture* texture, StagingSurface& staging)
+// Where one picture of a texture goes: a surface of the texture (its top
+// or a mip level) and the pixels that fill it.
+struct LevelSource {
+    const char* name;  // for the stage trace
+    const uint32_t* pixels;
+    uint32_t width;
+    uint32_t height;
+};
+
+// Locks a system-memory surface, giving a busy one (still read by the last
+// Blt) a second, not forever.
+HRESULT LockForWriting(IDirectDrawSurface7* surface, DDSURFACEDESC2& desc)
 {
-    IDirectDraw7* directDraw = nullptr;
-    texture->surface->GetDDInterface(reinterpret_cast<void**>(&directDraw));
-    DDSURFACEDESC2 desc;
-    PrepareSurfaceDesc(desc, 0, 0);
-    texture->surface->GetSurfaceDesc(&desc);
-    IDirectDrawSurface7* surface =
-        directDraw ? staging.For(directDraw, texture->width, texture->height, desc.ddpfPixelFormat)
-                   : nullptr;
-    ReleaseAndClear(directDraw);
-    if (!surface) {
-        return S_OK;  // the texture keeps whatever it holds
-    }
-    TraceStage("texture-staging", texture->name);
-    // A staging surface in system memory is normally free at once; give a
-    // busy one (still read by the last Blt) a second, not forever.
     HRESULT locked = surface->Lock(nullptr, &desc, 0, nullptr);
     for (int tries = 0; locked == DDERR_WASSTILLDRAWING && tries < 1000; ++tries) {
         Sleep(1);
         locked = surface->Lock(nullptr, &desc, 0, nullptr);
     }
-    if (SUCCEEDED(locked)) {
-        ConvertPixels(texture->pixelBuffer, texture->width, texture->height, desc.ddpfPixelFormat,
-                      static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
-        surface->Unlock(nullptr);
+    return locked;
+}
+
+// Converts the pixels on the staging surface and blits them, scaled as
+// needed, onto target. Without a staging surface the target keeps whatever
+// it holds; a staging surface that cannot be locked is the failure.
+HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
+                           IDirectDraw7* directDraw, StagingSurface& staging)
+{
+    DDSURFACEDESC2 desc;
+    PrepareSurfaceDesc(desc, 0, 0);
+    target->GetSurfaceDesc(&desc);
+    IDirectDrawSurface7* surface =
+        directDraw ? staging.For(directDraw, source.width, source.height, desc.ddpfPixelFormat)
+                   : nullptr;
+    if (!surface) {
+        return S_OK;
     }
-    TraceStage("texture-fill", texture->name);
-    texture->surface->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
-    TraceStage("texture-blt", texture->name);
+    TraceStage("texture-staging", source.name);
+    const HRESULT locked = LockForWriting(surface, desc);
+    if (FAILED(locked)) {
+        return locked;  // it still holds the last texture's pixels
+    }
+    ConvertPixels(source.pixels, source.width, source.height, desc.ddpfPixelFormat,
+                  static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
+    surface->Unlock(nullptr);
+    TraceStage("texture-fill", source.name);
+    target->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
+    TraceStage("texture-blt", source.name);
     return S_OK;
 }
 
-HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingSurface& staging)
+// Staging surfaces for a whole chain, one per level, kept from one texture
+// to the next like the single one of a texture without levels. Filled
+// through staging, level by level, Wine keeps one copy of each level where
+// a locked level stays twice: in its system-memory copy and in OpenGL.
+struct StagingChain {
+    StagingSurface levels[kMaxMipLevels + 1];
+};
+
+// The first of the texture's levels that fits a surface of this size.
+uint32_t FirstFittingLevel(const NamedTexture& texture, const TextureSize& size)
+{
+    uint32_t level = 0;
+    for (; level < texture.mipLevelCount; ++level) {
+        const TextureSize at = MipLevelSize(texture.width, texture.height, level);
+        if (at.width <= size.width && at.height <= size.height) {
+            break;
+        }
+    }
+    return level;
+}
+
+// Fills the chain's levels from the texture's, starting at level first.
+HRESULT FillChain(NamedTexture* texture, uint32_t first, IDirectDraw7* directDraw,
+                  StagingChain& staging)
+{
+    IDirectDrawSurface7* level = texture->surface;
+    level->AddRef();
+    HRESULT result = S_OK;
+    for (uint32_t i = first; level && SUCCEEDED(result); ++i) {
+        const TextureSize size = MipLevelSize(texture->width, texture->height, i);
+        result = CopyThroughStaging(level,
+                                    {texture->name, MipLevelPixels(*texture, i), size.width,
+                                     size.height},
+                                    directDraw, staging.levels[i - first]);
+        IDirectDrawSurface7* next = nullptr;
+        DDSCAPS2 caps = {};
+        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+        if (i < texture->mipLevelCount && FAILED(level->GetAttachedSurface(&caps, &next))) {
+            next = nullptr;
+        }
+        ReleaseAndClear(level);
+        level = i < texture->mipLevelCount ? next : nullptr;
+    }
+    ReleaseAndClear(level);
+    return result;
+}
+
+HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging)
 {
     ReleaseAndClear(texture->surface);
     if (!device) {
@@ -141,6 +206,15 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
                            caps.dwMaxTextureWidth, caps.dwMaxTextureHeight);
     desc.dwWidth = size.width;
     desc.dwHeight = size.height;
+    // A texture with mip levels, on a device that filters between them,
+    // gets a chain from its first level that fits the device.
+    const bool chain = texture->mipLevelCount > 0 && FiltersBetweenMipLevels(caps);
+    const uint32_t first = chain ? FirstFittingLevel(*texture, size) : 0;
+    if (chain) {
+        desc.dwFlags |= DDSD_MIPMAPCOUNT;
+        desc.dwMipMapCount = texture->mipLevelCount + 1 - first;
+        desc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
+    }
 
     TextureFormatQuery query{WantedTextureBits(texture->depth, texture->options),
                              texture->alphaWanted, 0, &desc.ddpfPixelFormat};
@@ -151,14 +225,22 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
     if (!directDraw) {
         return E_FAIL;
     }
-    const HRESULT created = directDraw->CreateSurface(&desc, &texture->surface, nullptr);
-    directDraw->Release();
-    if (FAILED(created)) {
+    HRESULT result = directDraw->CreateSurface(&desc, &texture->surface, nullptr);
+    if (FAILED(result)) {
         texture->surface = nullptr;
-        return created;
+    } else if (texture->pixelBuffer) {
+        TraceStage("texture-create", texture->name);
+        result = chain ? FillChain(texture, first, directDraw, staging)
+                       : CopyThroughStaging(texture->surface,
+                                            {texture->name, texture->pixelBuffer, texture->width,
+                                             texture->height},
+                                            directDraw, staging.levels[0]);
+        if (FAILED(result)) {
+            ReleaseAndClear(texture->surface);  // never half filled
+        }
     }
-    TraceStage("texture-create", texture->name);
-    return texture->pixelBuffer ? CopyThroughStaging(texture, staging) : S_OK;
+    directDraw->Release();
+    return result;
 }
 
 }  // namespace
@@ -179,14 +261,28 @@ HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* context)
 
 HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
 {
-    StagingSurface staging;
+    StagingChain staging;
     return BuildWithStaging(texture, device, staging);
 }
 
 HRESULT CopyPixelBuffer(NamedTexture* texture)
 {
+    IDirectDraw7* directDraw = nullptr;
+    texture->surface->GetDDInterface(reinterpret_cast<void**>(&directDraw));
     StagingSurface staging;
-    return CopyThroughStaging(texture, staging);
+    const HRESULT result = CopyThroughStaging(
+        texture->surface, {texture->name, texture->pixelBuffer, texture->width, texture->height},
+        directDraw, staging);
+    ReleaseAndClear(directDraw);
+    if (FAILED(result)) {
+        ReleaseAndClear(texture->surface);
+    }
+    return result;
+}
+
+bool FiltersBetweenMipLevels(const D3DDEVICEDESC7& caps)
+{
+    return (caps.dpcTriCaps.dwTextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR) != 0;
 }
 
 HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device)
@@ -197,7 +293,7 @@ HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device)
 
 HRESULT RestoreNamedTextures(IDirect3DDevice7* device)
 {
-    StagingSurface staging;
+    StagingChain staging;
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
         BuildWithStaging(texture, device, staging);
     }

@@ -19,6 +19,8 @@ struct TextureFormatQuery {
 
 // Builds texture's surface for device (replacing any earlier one) in a
 // size and format the device accepts, and fills it from the pixel buffer.
+// A texture with mip levels gets a chain of them when the device filters
+// between levels. A surface that cannot be filled is released.
 HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device);
 
 // The enumeration callback: copies the first fitting format into the query.
@@ -26,7 +28,12 @@ HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* query);
 
 // Converts the pixel buffer on a system-memory staging surface of the
 // texture's own size and blits it, scaled as needed, onto the surface.
+// When the staging surface cannot be locked the texture loses its surface
+// and the lock's failure is returned.
 HRESULT CopyPixelBuffer(NamedTexture* texture);
+
+// Can the device blend linearly between mip levels?
+bool FiltersBetweenMipLevels(const D3DDEVICEDESC7& caps);
 
 // DDERR_NOTFOUND when no texture has that name.
 HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device);

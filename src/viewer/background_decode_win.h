@@ -18,7 +18,7 @@ public:
     // Starts LoadPanorama into image; both it and the path must outlive the
     // decode. Without a thread the decode runs in Finish instead.
     void Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-               uint64_t memoryLimit);
+               uint64_t memoryLimit, const ViewerOptions& options);
     // Waits for the decode; LoadPanorama's result. False when none was started.
     bool Finish();
 
@@ -29,6 +29,7 @@ private:
     const char* exePath_ = nullptr;
     int32_t imageOffset_ = 0;
     uint64_t memoryLimit_ = 0;
+    ViewerOptions options_;
     HANDLE thread_ = nullptr;
     bool pending_ = false;  // started, not yet finished
     bool succeeded_ = false;

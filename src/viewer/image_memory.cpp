@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/mip_levels.h"
 #include "display/texture_rules.h"
 #include "viewer/panorama_image.h"
 
@@ -23,13 +24,13 @@ constexpr uint64_t kGiB = uint64_t{1} << 30;
 
 }  // namespace
 
-uint64_t ImageMemoryCost(uint32_t width, uint32_t height)
+uint64_t ImageMemoryCost(uint32_t width, uint32_t height, bool mipLevels)
 {
     PanoramaImage image;
     image.imageWidth = width;
     image.imageHeight = height;
     ChooseTileGrid(image);
-    uint64_t tiles = 0, surfaces = 0, largestTile = 0;
+    uint64_t tiles = 0, surfaces = 0, largestTile = 0, chains = 0, largestChain = 0;
     for (int ty = 0; ty < image.tileRows; ++ty) {
         for (int tx = 0; tx < image.tileColumns; ++tx) {
             const uint32_t w = TileWidth(image, tx), h = TileHeight(image, ty);
@@ -39,9 +40,28 @@ uint64_t ImageMemoryCost(uint32_t width, uint32_t height)
             tiles += pixels;
             surfaces += uint64_t{surface.width} * surface.height;
             largestTile = std::max(largestTile, pixels);
+            const uint64_t chain = MipChainPixels(surface.width, surface.height);
+            chains += chain;
+            largestChain = std::max(largestChain, chain);
         }
     }
+    if (mipLevels) {
+        return (2 * chains + largestChain) * kBytesPerPixel;
+    }
     return (tiles + kSurfaceCopies * surfaces + largestTile) * kBytesPerPixel;
+}
+
+ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, const ViewerOptions& options,
+                            uint64_t memoryLimit)
+{
+    if (options.Has(FEATURE_MIP_LEVELS)) {
+        const uint64_t cost = ImageMemoryCost(width, height, true);
+        if (cost <= memoryLimit) {
+            return {true, true, cost};
+        }
+    }
+    const uint64_t cost = ImageMemoryCost(width, height);
+    return {cost <= memoryLimit, false, cost};
 }
 
 uint64_t ImageMemoryLimit(uint64_t addressSpace)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "package/viewer_options.h"
+
 // The address space of a large-address-aware 32-bit program on a 64-bit
 // system, and the most ImageMemoryLimit counts.
 constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
@@ -16,7 +18,24 @@ constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
 // driver's own, and the staging surface of the largest tile. The decoder's
 // own buffers (for a progressive file, 2 bytes per component and pixel) are
 // freed before the first surface is made and never come to as much.
-uint64_t ImageMemoryCost(uint32_t width, uint32_t height);
+//
+// With mip levels every tile becomes a power-of-two chain, kept for the
+// whole run; the tiles go as their chains are made and hold less than them.
+// The chains are filled level by level through staging at their own size,
+// which the device holds once (a stretched surface it holds twice), plus
+// the staging chain of the largest tile.
+uint64_t ImageMemoryCost(uint32_t width, uint32_t height, bool mipLevels = false);
+
+// How an image is loaded within a limit: with mip levels when the options
+// ask for them and they fit, otherwise as described, when that fits.
+struct ImageLoadPlan {
+    bool fits;
+    bool mipLevels;
+    uint64_t cost;  // of the plan, or of the described load when nothing fits
+};
+
+ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, const ViewerOptions& options,
+                            uint64_t memoryLimit);
 
 // The most an image may cost in a process with this much address space:
 // half of it, in whole GiB and counting at most kLargeAddressSpace. The

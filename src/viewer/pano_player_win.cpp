@@ -83,7 +83,7 @@ CPanoPlayer::CPanoPlayer()
     MatIdentity(projection_);
     TraceStage("decode-start");
     decode_.Start(image, startupState.modulePath, startupState.imageOffset,
-                  ImageMemoryLimit(AddressSpace()));
+                  ImageMemoryLimit(AddressSpace()), startupState.options);
 }
 
 ViewLimits CPanoPlayer::Limits() const
@@ -118,6 +118,11 @@ HRESULT CPanoPlayer::AcquireDeviceResources()
         SetStageState(renderDevice, stage, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
         SetStageState(renderDevice, stage, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
         SetStageState(renderDevice, stage, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    }
+    D3DDEVICEDESC7 caps;
+    if (image.mipLevels && SUCCEEDED(renderDevice->GetCaps(&caps)) &&
+        FiltersBetweenMipLevels(caps)) {
+        SetStageState(renderDevice, 0, D3DTSS_MIPFILTER, D3DTFP_LINEAR);
     }
     SetCamera();
     SetView(Limits(), view.pan, view.tilt, view.fov, view);

@@ -12,6 +12,7 @@
 #error "the loader needs libjpeg-turbo's extended colour spaces (JCS_EXT_ABGR)"
 #endif
 
+#include "display/mip_levels.h"
 #include "display/named_texture.h"
 #include "viewer/image_memory.h"
 
@@ -85,7 +86,7 @@ void ConvertSamples(const JSAMPLE* s, int components, uint32_t width, uint32_t* 
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
 bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t memoryLimit,
-            DecodeErrors* errors)
+            const ViewerOptions* options, DecodeErrors* errors)
 {
     jpeg_decompress_struct cinfo;
     uint32_t* volatile batch = nullptr;
@@ -100,10 +101,13 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     std::fseek(file, imageOffset, SEEK_SET);  // a failed seek leaves the file at its start
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
-    if (ImageMemoryCost(cinfo.image_width, cinfo.image_height) > memoryLimit) {
+    const ImageLoadPlan plan =
+        PlanImageLoad(cinfo.image_width, cinfo.image_height, *options, memoryLimit);
+    if (!plan.fits) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    image->mipLevels = plan.mipLevels;
     // Colour and grey images come out of the library as finished tile words:
     // bytes alpha, blue, green, red are the word 0xRRGGBBAA on this
     // little-endian machine, with alpha 255.
@@ -210,15 +214,35 @@ HRESULT CreateTileTextures(PanoramaImage& image)
     return S_OK;
 }
 
+namespace {
+
+// Each tile's chain, one tile after another, so that its full-size pixels
+// go before the next tile's chain is made.
+bool BuildTileMipLevels(PanoramaImage& image)
+{
+    for (uint32_t k = 0; k < image.tileCount; ++k) {
+        char name[13];
+        TileTextureName(static_cast<int>(k), name);
+        NamedTexture* texture = FindNamedTexture(name);
+        if (BuildMipLevels(*texture) != S_OK) {
+            return false;
+        }
+        image.tilePixels[k] = texture->pixelBuffer;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit)
+                  uint64_t memoryLimit, const ViewerOptions& options)
 {
     std::FILE* file = exePath ? std::fopen(exePath, "rb") : nullptr;
     if (!file) {
         return false;
     }
     DecodeErrors errors;
-    const bool decoded = Decode(&image, file, imageOffset, memoryLimit, &errors);
+    const bool decoded = Decode(&image, file, imageOffset, memoryLimit, &options, &errors);
     std::fclose(file);
-    return decoded;
+    return decoded && (!image.mipLevels || BuildTileMipLevels(image));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "package/viewer_options.h"
 #include "platform/platform_types.h"
 
 constexpr int kMaxTiles = 8;
@@ -16,13 +17,16 @@ struct PanoramaImage {
     int32_t tileRows = 1;
     uint32_t tileCount = 0;
     uint32_t* tilePixels[kMaxTiles] = {};  // owned by the tiles' named textures
+    bool mipLevels = false;  // the tiles' textures carry chains of mip levels
 };
 
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
-// False on any failure: unreadable file, not a JPEG, an image whose
-// ImageMemoryCost is over memoryLimit, a decoding error or lack of memory.
+// False on any failure: unreadable file, not a JPEG, an image that
+// PlanImageLoad does not fit into memoryLimit, a decoding error or lack of
+// memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
+// its chain of mip levels.
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit);
+                  uint64_t memoryLimit, const ViewerOptions& options = {});
 
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);

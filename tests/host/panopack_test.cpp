@@ -84,8 +84,8 @@ TEST_F(Packer, InfoPrintsRecordsAndSettings)
     EXPECT_NE(r.out.find("record type 0 (image)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("record type 1 (settings): 688 bytes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("image: 260 x 64, 3 components"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("memory when shown: 0 MiB; the viewer allows 2048 MiB on 64-bit Windows, "
-                         "1024 MiB on 32-bit Windows"),
+    EXPECT_NE(r.out.find("memory when shown: 0 MiB with mip levels; the viewer allows 2048 MiB on "
+                         "64-bit Windows, 1024 MiB on 32-bit Windows"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("title:           \"Bay\""), std::string::npos) << r.out;

@@ -44,13 +44,15 @@ Decoded Reference(const std::vector<uint8_t>& jpeg)
 
 class PanoramaLoading : public ::testing::Test {
 protected:
+    ViewerOptions options_;
+
     void SetUp() override { DestroyAllNamedTextures(); }
     void TearDown() override { DestroyAllNamedTextures(); }
 
     bool Load(const std::vector<uint8_t>& jpeg, uint64_t limit = ImageMemoryLimit(kLargeAddressSpace))
     {
         TempFile exe(WithStub(jpeg));
-        return LoadPanorama(image_, exe.CPath(), kStubSize, limit);
+        return LoadPanorama(image_, exe.CPath(), kStubSize, limit, options_);
     }
 
     // The word the loader must have stored for image pixel (x, y).
@@ -237,20 +239,22 @@ TEST_F(PanoramaLoading, TruncatedFiles)
 TEST(ImageMemory, CountsTheSurfacesAsTheDeviceMakesThemAgainstHalfTheAddressSpace)
 {
     // Tiles, two copies of each power-of-two surface and the largest tile's
-    // staging surface, worked out by hand.
+    // staging surface, worked out by hand; with mip levels two copies of
+    // every tile's power-of-two chain and the staging chain of the largest.
     struct Case {
         uint32_t width, height;
         uint64_t mebibytes;
         bool fitsIn2GiB, fitsIn4GiB;
+        uint64_t withLevels;
     };
     const Case cases[] = {
-        {2605, 635, 41, true, true},          // the harbour: 2048 x 1024 surfaces
-        {8192, 4096, 400, true, true},        // surfaces as large as the tiles
-        {16384, 8192, 1600, false, true},     // likewise, the largest such sphere
-        {16384, 8193, 2112, false, false},    // one row more: the lower tiles double
-        {11469, 5734, 1306, false, true},     // 2867 x 2867 tiles on 4096 x 4096
-        {30000, 3000, 1410, false, true},     // 7500 x 1500 tiles on 8192 x 2048
-        {60000, 6000, 5640, false, false},    // 15000 x 3000 tiles on 16384 x 4096
+        {2605, 635, 41, true, true, 53},           // the harbour: 2048 x 1024 surfaces
+        {8192, 4096, 400, true, true, 362},        // surfaces as large as the tiles
+        {16384, 8192, 1600, false, true, 1450},    // likewise, the largest such sphere
+        {16384, 8193, 2112, false, false, 2218},   // one row more: the lower tiles double
+        {11469, 5734, 1306, false, true, 1450},    // 2867 x 2867 tiles on 4096 x 4096
+        {30000, 3000, 1410, false, true, 1450},    // 7500 x 1500 tiles on 8192 x 2048
+        {60000, 6000, 5640, false, false, 5802},   // 15000 x 3000 tiles on 16384 x 4096
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
@@ -258,6 +262,7 @@ TEST(ImageMemory, CountsTheSurfacesAsTheDeviceMakesThemAgainstHalfTheAddressSpac
         EXPECT_EQ(cost >> 20, c.mebibytes);
         EXPECT_EQ(cost <= ImageMemoryLimit(uint64_t{1} << 31), c.fitsIn2GiB);
         EXPECT_EQ(cost <= ImageMemoryLimit(kLargeAddressSpace), c.fitsIn4GiB);
+        EXPECT_EQ(ImageMemoryCost(c.width, c.height, true) >> 20, c.withLevels);
     }
     // What the system reports for 32-bit programs, without and with large
     // addresses, and for a 64-bit one.
@@ -286,4 +291,42 @@ TEST_F(PanoramaLoading, ImagesBeyondTheMemoryLimitAreRefusedBeforeAllocating)
     }
     EXPECT_FALSE(Load(huge));
     EXPECT_EQ(namedTextureList, nullptr);
+}
+
+TEST(ImageMemory, MipLevelsOnlyWhenAskedForAndTheyFitElseAsDescribed)
+{
+    const ViewerOptions levels{FEATURE_MIP_LEVELS};
+    struct Case {
+        uint32_t width, height;
+        ViewerOptions options;
+        uint64_t limit;
+        bool fits, mipLevels;
+    };
+    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
+    const Case cases[] = {
+        {16384, 8192, levels, limit, true, true},
+        {16384, 8192, {}, limit, true, false},
+        {16388, 4097, levels, limit, true, false},  // levels 2218 MiB, without 1824
+        {16384, 8192, levels, limit / 2, false, false},
+    };
+    for (const Case& c : cases) {
+        const ImageLoadPlan plan = PlanImageLoad(c.width, c.height, c.options, c.limit);
+        EXPECT_EQ(plan.fits, c.fits) << c.width << "x" << c.height;
+        EXPECT_EQ(plan.mipLevels, c.mipLevels) << c.width << "x" << c.height;
+        EXPECT_EQ(plan.cost, ImageMemoryCost(c.width, c.height, c.mipLevels));
+    }
+}
+
+TEST_F(PanoramaLoading, MipLevelsGiveEveryTileAPowerOfTwoChain)
+{
+    options_.features = FEATURE_MIP_LEVELS;
+    ASSERT_TRUE(Load(Sample(2605, 635)));
+    ASSERT_TRUE(image_.mipLevels);
+    for (const char* name : {"panotexture1", "panotexture2"}) {
+        const NamedTexture* tile = FindNamedTexture(name);
+        EXPECT_EQ(tile->width, 2048u) << name;
+        EXPECT_EQ(tile->height, 1024u) << name;
+        EXPECT_EQ(tile->mipLevelCount, 11u) << name;
+    }
+    EXPECT_EQ(image_.tilePixels[0], FindNamedTexture("panotexture1")->pixelBuffer);
 }

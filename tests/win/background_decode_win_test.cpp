@@ -43,7 +43,7 @@ TEST(BackgroundDecode, GivesTheTilesOfADecodeOnTheWindowThread)
     DestroyAllNamedTextures();
     PanoramaImage image;
     BackgroundDecode decode;
-    decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
+    decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
     ASSERT_TRUE(decode.Finish());
     EXPECT_TRUE(decode.Finish()) << "a second wait gives the same answer";
     EXPECT_EQ(image.imageWidth, 4200u);
@@ -68,7 +68,7 @@ TEST(BackgroundDecode, ReportsAFailedDecode)
         DestroyAllNamedTextures();
         PanoramaImage image;
         BackgroundDecode decode;
-        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
         EXPECT_EQ(decode.Finish(), expected);
         DestroyAllNamedTextures();
     }
@@ -82,7 +82,7 @@ TEST(BackgroundDecode, EndsBeforeItsOwnerGoes)
     PanoramaImage image;
     {
         BackgroundDecode decode;
-        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
     }
     EXPECT_EQ(image.imageWidth, 2048u) << "the decode had ended when its owner was gone";
     EXPECT_NE(image.tilePixels[0], nullptr);

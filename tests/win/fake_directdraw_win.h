@@ -67,6 +67,7 @@ public:
     std::vector<DDSURFACEDESC2> modes;
     FakeDirect3D* direct3D = nullptr;  // null: the driver has no Direct3D
     IDirectDraw7* surfacesFrom = nullptr;  // makes the surfaces asked for
+    DWORD lockMadeWithCaps = 0;  // surfaces asked for with these caps come back locked
     std::vector<DDSURFACEDESC2> surfaceRequests;
     FakeReferences references;
 
@@ -109,7 +110,16 @@ public:
                                             IUnknown* outer) override
     {
         surfaceRequests.push_back(*desc);
-        return surfacesFrom ? surfacesFrom->CreateSurface(desc, surface, outer) : E_NOTIMPL;
+        if (!surfacesFrom) {
+            return E_NOTIMPL;
+        }
+        const HRESULT made = surfacesFrom->CreateSurface(desc, surface, outer);
+        if (SUCCEEDED(made) && lockMadeWithCaps &&
+            (desc->ddsCaps.dwCaps & lockMadeWithCaps) == lockMadeWithCaps) {
+            DDSURFACEDESC2 locked = *desc;
+            (*surface)->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr);
+        }
+        return made;
     }
 
     // Not used.

@@ -212,7 +212,7 @@ TEST_F(TextureSurfaces, MemoryPlacementFollowsTheDevice)
         recorder.surfaceRequests.clear();
         NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0xFF8040FF);
         ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
-        ASSERT_EQ(recorder.surfaceRequests.size(), 1u) << "the texture surface itself";
+        ASSERT_EQ(recorder.surfaceRequests.size(), 2u) << "the texture surface, then its staging";
         const DDSCAPS2& asked = recorder.surfaceRequests[0].ddsCaps;
         EXPECT_EQ(asked.dwCaps, c.caps);
         EXPECT_EQ(asked.dwCaps2, c.caps2);
@@ -341,4 +341,22 @@ TEST_F(TextureSurfaces, ARestoreFillsEveryTextureWithItsOwnPixels)
         EXPECT_EQ(PixelAt(surface, 0, 0) & used, c.expected);
         EXPECT_EQ(PixelAt(surface, c.width - 1, c.height - 1) & used, c.expected);
     }
+}
+
+TEST_F(TextureSurfaces, AStagingSurfaceThatCannotBeLockedLeavesTheTextureWithoutSurface)
+{
+    // The staging surface comes back already locked, so the build's own
+    // lock fails: nothing may be copied from it into the texture.
+    FakeDirectDraw recorder;
+    recorder.surfacesFrom = display_.directDraw;
+    recorder.lockMadeWithCaps = DDSCAPS_OFFSCREENPLAIN;
+    FakeRenderTarget target;
+    target.directDraw = &recorder;
+    FakeDevice fake(display_.device);
+    fake.formats = {kX888};
+    fake.renderTarget = &target;
+    NamedTexture* texture = Texture("busy", 64, 32, TEXOPT_DEPTH32, 0xFF8040FF);
+    EXPECT_TRUE(FAILED(BuildTextureSurface(texture, &fake)));
+    EXPECT_EQ(texture->surface, nullptr);
+    EXPECT_EQ(recorder.surfaceRequests.size(), 2u) << "the texture and its staging surface";
 }

@@ -178,17 +178,25 @@ void PrintSettings(const PanoSettings& s, std::ostream& out)
         << "  full screen:     " << flag(s.startFullscreen) << "\n";
 }
 
-// The options record as the viewer reads it.
+// The options record as the viewer reads it: none when absent or malformed.
+std::optional<ViewerOptions> ParseOptionsRecord(const PackedFile& file,
+                                                const PayloadRecordInfo* record)
+{
+    return record ? ParseViewerOptions(file.bytes.data() + record->dataOffset, record->length)
+                  : std::nullopt;
+}
+
+ViewerOptions ReadOptions(const PackedFile& file, const PayloadRecordInfo* record)
+{
+    return ParseOptionsRecord(file, record).value_or(ViewerOptions{});
+}
+
 void PrintOptions(const PackedFile& file, const PayloadRecordInfo* record, std::ostream& out)
 {
-    if (!record) {
-        out << "options: none (the viewer does what the settings describe)\n";
-        return;
-    }
-    const std::optional<ViewerOptions> options =
-        ParseViewerOptions(file.bytes.data() + record->dataOffset, record->length);
+    const std::optional<ViewerOptions> options = ParseOptionsRecord(file, record);
     if (!options) {
-        out << "options: malformed, ignored (the viewer does what the settings describe)\n";
+        out << "options: " << (record ? "malformed, ignored" : "none")
+            << " (the viewer does what the settings describe)\n";
         return;
     }
     out << "options:\n"
@@ -202,14 +210,22 @@ bool IsJpegFile(const std::string& path)
     return file.read(start, sizeof start) && start[0] == '\xFF' && start[1] == '\xD8';
 }
 
-// What the viewer will hold to show the image, against its limits.
-void PrintImageMemory(const JpegInfo& image, std::ostream& out)
+// What the viewer will hold to show the image with these options, against
+// its limits; mip levels that would not fit on 64-bit Windows are left out.
+void PrintImageMemory(const JpegInfo& image, const ViewerOptions& options, std::ostream& out)
 {
     constexpr int kMiB = 20;
-    out << "memory when shown: " << (ImageMemoryCost(image.width, image.height) >> kMiB)
-        << " MiB; the viewer allows " << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB)
-        << " MiB on 64-bit Windows, " << (ImageMemoryLimit(kLargeAddressSpace / 2) >> kMiB)
-        << " MiB on 32-bit Windows\n";
+    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
+    const ImageLoadPlan plan = PlanImageLoad(image.width, image.height, options, limit);
+    out << "memory when shown: " << (plan.cost >> kMiB) << " MiB";
+    if (plan.mipLevels) {
+        out << " with mip levels";
+    } else if (options.Has(FEATURE_MIP_LEVELS)) {
+        out << " without mip levels (with them "
+            << (ImageMemoryCost(image.width, image.height, true) >> kMiB) << " MiB)";
+    }
+    out << "; the viewer allows " << (limit >> kMiB) << " MiB on 64-bit Windows, "
+        << (ImageMemoryLimit(kLargeAddressSpace / 2) >> kMiB) << " MiB on 32-bit Windows\n";
 }
 
 // Info on a JPEG: its size, its memory and what its photo-sphere metadata
@@ -227,7 +243,7 @@ int ImageInfo(const std::string& path, std::ostream& out, std::ostream& err)
     }
     out << path << ": " << image.width << " x " << image.height << " JPEG image, "
         << image.components << " components\n";
-    PrintImageMemory(image, out);
+    PrintImageMemory(image, ViewerOptions{kKnownFeatures}, out);
     PhotoSphere sphere;
     switch (ReadPhotoSphere(jpeg, image.width, image.height, sphere, error)) {
     case PhotoSphereSearch::Absent:
@@ -281,6 +297,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << "record type " << int{record.type} << " (" << kind << "): " << record.length
             << " bytes at offset " << record.dataOffset << "\n";
     }
+    const ViewerOptions options = ReadOptions(file, FirstRecord(listing, PAYLOAD_OPTIONS));
     if (const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE)) {
         const std::vector<uint8_t> jpeg(file.bytes.begin() + image->dataOffset,
                                         file.bytes.begin() + image->dataOffset + image->length);
@@ -288,7 +305,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (ReadJpegInfo(jpeg, info, error)) {
             out << "image: " << info.width << " x " << info.height << ", " << info.components
                 << " components\n";
-            PrintImageMemory(info, out);
+            PrintImageMemory(info, options, out);
         } else {
             out << "image: not a JPEG (" << error << ")\n";
         }

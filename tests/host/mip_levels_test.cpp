@@ -1,0 +1,83 @@
+#include "display/mip_levels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The plain 2 x 2 average, channel by channel, that the packed arithmetic
+// must match bit for bit.
+uint32_t PlainAverage(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+{
+    uint32_t word = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const auto at = [shift](uint32_t p) { return (p >> shift) & 0xFF; };
+        word |= ((at(a) + at(b) + at(c) + at(d) + 2) / 4) << shift;
+    }
+    return word;
+}
+
+NamedTexture* TextureOf(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels)
+{
+    DestroyAllNamedTextures();
+    EXPECT_EQ(CreateNamedTexture("t", width, height, 0, TEXOPT_DEPTH32), S_OK);
+    NamedTexture* texture = FindNamedTexture("t");
+    texture->pixelBuffer = static_cast<uint32_t*>(std::malloc(pixels.size() * 4));
+    std::copy(pixels.begin(), pixels.end(), texture->pixelBuffer);
+    return texture;
+}
+
+}  // namespace
+
+TEST(MipLevels, HalvingMatchesThePlainAverageOfEveryChannel)
+{
+    std::mt19937 random(5);
+    const TextureSize shapes[] = {{64, 32}, {1, 16}, {16, 1}, {2, 2}};
+    for (const TextureSize& shape : shapes) {
+        std::vector<uint32_t> from(size_t{shape.width} * shape.height);
+        for (uint32_t& p : from) {
+            p = random();
+        }
+        const TextureSize half = MipLevelSize(shape.width, shape.height, 1);
+        std::vector<uint32_t> to(size_t{half.width} * half.height);
+        HalvePixels(from.data(), shape.width, shape.height, to.data());
+        const uint32_t right = shape.width > 1 ? 1 : 0;
+        const uint32_t below = shape.height > 1 ? shape.width : 0;
+        for (uint32_t y = 0; y < half.height; ++y) {
+            for (uint32_t x = 0; x < half.width; ++x) {
+                const uint32_t* p = &from[size_t{2 * y} * shape.width + 2 * x];
+                ASSERT_EQ(to[y * half.width + x], PlainAverage(p[0], p[right], p[below], p[below + right]))
+                    << shape.width << "x" << shape.height << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(MipLevels, AnOddTileBecomesAPowerOfTwoChainDownToOnePixel)
+{
+    // 3 x 5: the left column red, the rest blue. Every level keeps the
+    // colours apart at the edges (nothing wraps round) and the last level
+    // is their mix.
+    const uint32_t red = 0xFF0000FF, blue = 0x0000FFFF;
+    std::vector<uint32_t> pixels(15, blue);
+    for (int y = 0; y < 5; ++y) {
+        pixels[y * 3] = red;
+    }
+    NamedTexture* texture = TextureOf(3, 5, pixels);
+    ASSERT_EQ(BuildMipLevels(*texture), S_OK);
+    EXPECT_EQ(texture->width, 4u);
+    EXPECT_EQ(texture->height, 8u);
+    ASSERT_EQ(texture->mipLevelCount, 3u);  // 2 x 4, 1 x 2, 1 x 1
+    for (uint32_t y = 0; y < 8; ++y) {
+        EXPECT_EQ(texture->pixelBuffer[y * 4], red) << y;
+        EXPECT_EQ(texture->pixelBuffer[y * 4 + 3], blue) << y;
+    }
+    const uint32_t last = MipLevelPixels(*texture, 3)[0];
+    EXPECT_GT(last >> 24, 0x20u) << std::hex << last;
+    EXPECT_GT((last >> 8) & 0xFF, 0x80u) << std::hex << last;
+    EXPECT_EQ(last & 0xFF, 0xFFu) << std::hex << last;
+    DestroyAllNamedTextures();
+}
