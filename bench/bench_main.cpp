@@ -106,6 +106,21 @@ void PrintLoadRow(const char* label, uint32_t width, uint32_t height)
                 f.loadSeconds * 1e3, f.anchorSeconds * 1e3, f.loadSeconds / f.anchorSeconds);
 }
 
+// Making the chains against the decode, per MiB each writes.
+void PrintMipLevelRow(uint32_t width, uint32_t height)
+{
+    const LoadFigures& f = LoadFiguresOf(width, height);
+    if (f.mipLevelSeconds <= 0) {
+        return;
+    }
+    const double levels = f.mipLevelSeconds * 1e3 / (f.mipLevelBytes / 1048576.0);
+    const double decode = f.mipDecodeSeconds * 1e3 / (4.0 * width * height / 1048576.0);
+    char figure[64];
+    std::snprintf(figure, sizeof figure, "mip levels %ux%u, per MiB", width, height);
+    std::printf("%-34s %9.2f ms   its decode        %9.2f ms  %7.3fx   <= 1.25x\n", figure,
+                levels, decode, levels / decode);
+}
+
 void PrintSetViewRow(const RatioReporter& reporter, size_t request, const char* goal)
 {
     double setView = 0, reference = 0;
@@ -141,6 +156,8 @@ void PrintSummary(const RatioReporter& reporter)
     std::printf("%-34s %12s   %-30s %8s   %s\n", "figure", "measured", "anchor", "ratio", "goal");
     PrintLoadRow("load", 8192, 4096);
     PrintLoadRow("load harbour", 2605, 635);
+    PrintMipLevelRow(8192, 4096);
+    PrintMipLevelRow(11469, 5734);
     PrintSetViewRow(reporter, 0, "<= 20 us");
     PrintSetViewRow(reporter, 2, "<= 20 us, >= 15x faster");
     PrintHeapRow(8192, 4096);

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -17,8 +16,6 @@
 #include "decode_anchor.h"
 #include "display/named_texture.h"
 #include "heap_tracker.h"
-#include "tools/common/file_io.h"
-#include "tools/samplegen/sample_pattern.h"
 #include "viewer/image_memory.h"
 #include "viewer/panorama_image.h"
 
@@ -27,30 +24,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct BenchImage {
-    std::string path;
-    uint32_t width, height;
-};
-
-const BenchImage& ImageOf(uint32_t width, uint32_t height)
-{
-    static std::map<std::pair<uint32_t, uint32_t>, BenchImage> images;
-    auto found = images.find({width, height});
-    if (found == images.end()) {
-        std::vector<uint8_t> jpeg;
-        MakeSampleJpeg(SampleOptions{width, height, false, {}}, jpeg);
-        const std::string path =
-            "/tmp/panoview-bench-" + std::to_string(width) + "x" + std::to_string(height) + ".jpg";
-        std::string error;
-        if (!WriteFileAtomically(path, {&jpeg}, false, error)) {
-            std::fprintf(stderr, "pano_bench: %s\n", error.c_str());
-            std::exit(1);
-        }
-        found = images.emplace(std::make_pair(width, height), BenchImage{path, width, height}).first;
-    }
-    return found->second;
-}
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
@@ -74,8 +47,9 @@ double DjpegSeconds(const std::string& path)
 
 void BM_LoadPanorama(benchmark::State& state)
 {
-    const BenchImage& image =
-        ImageOf(static_cast<uint32_t>(state.range(0)), static_cast<uint32_t>(state.range(1)));
+    const uint32_t width = static_cast<uint32_t>(state.range(0));
+    const uint32_t height = static_cast<uint32_t>(state.range(1));
+    const std::string& path = BenchImagePath(width, height);
     double best = 1e9;
     double bestAnchor = 1e9;
     size_t peakBytes = 0;
@@ -84,7 +58,7 @@ void BM_LoadPanorama(benchmark::State& state)
         ResetHeapPeak();
         const size_t before = HeapInUse();
         const auto start = Clock::now();
-        const bool loaded = LoadPanorama(tiles, image.path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace));
+        const bool loaded = LoadPanorama(tiles, path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace));
         const double seconds = Seconds(Clock::now() - start);
         best = std::min(best, seconds);
         peakBytes = std::max(peakBytes, HeapPeak() - before);
@@ -93,18 +67,18 @@ void BM_LoadPanorama(benchmark::State& state)
             state.SkipWithError("load failed");
         }
         DestroyAllNamedTextures();
-        bestAnchor = std::min(bestAnchor, DecodeAnchorSeconds(image.path));
+        bestAnchor = std::min(bestAnchor, DecodeAnchorSeconds(path));
     }
-    const double djpeg = DjpegSeconds(image.path);
-    const double pixels = 4.0 * image.width * image.height;
+    const double djpeg = DjpegSeconds(path);
+    const double pixels = 4.0 * width * height;
     state.counters["best_ms"] = best * 1e3;
     state.counters["anchor_ms"] = bestAnchor * 1e3;
     state.counters["vs_anchor"] = best / bestAnchor;
     state.counters["djpeg_ms"] = djpeg * 1e3;
     state.counters["vs_djpeg"] = djpeg > 0 ? best / djpeg : 0;
     state.counters["peak_MiB"] = peakBytes / 1048576.0;
-    state.counters["rows_over_4Bpx"] = (peakBytes - pixels) / (4.0 * image.width);
-    LoadFigures& figures = LoadFiguresOf(image.width, image.height);
+    state.counters["rows_over_4Bpx"] = (peakBytes - pixels) / (4.0 * width);
+    LoadFigures& figures = LoadFiguresOf(width, height);
     figures.loadSeconds = best;
     figures.anchorSeconds = bestAnchor;
     figures.peakHeapBytes = peakBytes;

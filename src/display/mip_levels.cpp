@@ -6,8 +6,7 @@
 
 namespace {
 
-// Weights in 1/256: enough for 8-bit channels, and the products of two of
-// them stay well inside 32 bits.
+// Weights in 1/256: enough for 8-bit channels.
 constexpr uint32_t kOne = 256;
 
 // Where destination index d of n samples reads from a source of m: the two
@@ -30,18 +29,23 @@ std::vector<Tap> Taps(uint32_t m, uint32_t n)
     return taps;
 }
 
-// One source row resampled across, four channels per pixel in 1/256.
+// a and b mixed, weight/256 of b, channel by channel and rounded: two
+// channels at a time, in lanes of 16 bits that hold 255 * 256 without
+// carrying into the next.
+uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight)
+{
+    const uint32_t keep = kOne - weight;
+    const uint32_t even = ((a & 0x00FF00FFu) * keep + (b & 0x00FF00FFu) * weight + 0x00800080u) >> 8;
+    const uint32_t odd =
+        (((a >> 8) & 0x00FF00FFu) * keep + ((b >> 8) & 0x00FF00FFu) * weight + 0x00800080u) >> 8;
+    return (even & 0x00FF00FFu) | (odd & 0x00FF00FFu) << 8;
+}
+
+// One source row resampled across.
 void ResampleRow(const uint32_t* row, const std::vector<Tap>& taps, uint32_t* out)
 {
     for (size_t x = 0; x < taps.size(); ++x) {
-        const uint32_t a = row[taps[x].first];
-        const uint32_t b = row[taps[x].second];
-        const uint32_t wb = taps[x].weight;
-        const uint32_t wa = kOne - wb;
-        for (int c = 0; c < 4; ++c) {
-            const int shift = 8 * c;
-            out[4 * x + c] = ((a >> shift) & 0xFF) * wa + ((b >> shift) & 0xFF) * wb;
-        }
+        out[x] = Blend(row[taps[x].first], row[taps[x].second], taps[x].weight);
     }
 }
 
@@ -109,7 +113,7 @@ void ResamplePixels(const uint32_t* from, uint32_t width, uint32_t height, uint3
     const std::vector<Tap> down = Taps(height, toHeight);
     // The two source rows of the current output row, resampled across;
     // neighbouring output rows mostly share them.
-    std::vector<uint32_t> upper(size_t{toWidth} * 4), lower(size_t{toWidth} * 4);
+    std::vector<uint32_t> upper(toWidth), lower(toWidth);
     uint32_t upperRow = UINT32_MAX, lowerRow = UINT32_MAX;
     for (uint32_t y = 0; y < toHeight; ++y) {
         const Tap& tap = down[y];
@@ -126,16 +130,9 @@ void ResamplePixels(const uint32_t* from, uint32_t width, uint32_t height, uint3
             ResampleRow(from + size_t{tap.second} * width, across, lower.data());
             lowerRow = tap.second;
         }
-        const uint32_t wb = tap.weight;
-        const uint32_t wa = kOne - wb;
         uint32_t* out = to + size_t{y} * toWidth;
         for (uint32_t x = 0; x < toWidth; ++x) {
-            uint32_t word = 0;
-            for (int c = 0; c < 4; ++c) {
-                const uint32_t v = upper[4 * x + c] * wa + lower[4 * x + c] * wb;
-                word |= ((v + kOne * kOne / 2) / (kOne * kOne)) << (8 * c);
-            }
-            out[x] = word;
+            out[x] = Blend(upper[x], lower[x], tap.weight);
         }
     }
 }

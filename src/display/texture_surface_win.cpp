@@ -201,15 +201,21 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
     } else {
         desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
     }
-    const TextureSize size =
-        TextureSurfaceSize(texture->width, texture->height, caps.dpcTriCaps.dwTextureCaps,
-                           caps.dwMaxTextureWidth, caps.dwMaxTextureHeight);
-    desc.dwWidth = size.width;
-    desc.dwHeight = size.height;
+    const auto sizeFor = [&caps](uint32_t width, uint32_t height) {
+        return TextureSurfaceSize(width, height, caps.dpcTriCaps.dwTextureCaps,
+                                  caps.dwMaxTextureWidth, caps.dwMaxTextureHeight);
+    };
+    TextureSize size = sizeFor(texture->width, texture->height);
     // A texture with mip levels, on a device that filters between them,
     // gets a chain from its first level that fits the device.
     const bool chain = texture->mipLevelCount > 0 && FiltersBetweenMipLevels(caps);
     const uint32_t first = chain ? FirstFittingLevel(*texture, size) : 0;
+    if (first > 0) {
+        const TextureSize top = MipLevelSize(texture->width, texture->height, first);
+        size = sizeFor(top.width, top.height);
+    }
+    desc.dwWidth = size.width;
+    desc.dwHeight = size.height;
     if (chain) {
         desc.dwFlags |= DDSD_MIPMAPCOUNT;
         desc.dwMipMapCount = texture->mipLevelCount + 1 - first;

@@ -11,6 +11,7 @@
 
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
+#include "display/mip_levels.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "display/texture_surface_win.h"
@@ -359,4 +360,57 @@ TEST_F(TextureSurfaces, AStagingSurfaceThatCannotBeLockedLeavesTheTextureWithout
     EXPECT_TRUE(FAILED(BuildTextureSurface(texture, &fake)));
     EXPECT_EQ(texture->surface, nullptr);
     EXPECT_EQ(recorder.surfaceRequests.size(), 2u) << "the texture and its staging surface";
+}
+
+TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
+{
+    struct Case {
+        const char* label;
+        DWORD filterCaps;  // 0: the device's own
+        DWORD maxSize;
+        DWORD levels, firstLevel;
+    };
+    const Case cases[] = {
+        {"the device's own caps", 0, 4096, 7, 0},
+        {"a maximum of 32: from the level that fits", 0, 32, 6, 1},
+        {"no filtering between levels: the top alone", D3DPTFILTERCAPS_LINEAR, 4096, 1, 0},
+    };
+    FakeDevice fake(display_.device);
+    fake.formats = {kX888};
+    const DWORD ownFilterCaps = fake.caps.dpcTriCaps.dwTextureFilterCaps;
+    ASSERT_NE(ownFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR, 0u) << "Wine filters between levels";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake.caps.dpcTriCaps.dwTextureFilterCaps = c.filterCaps ? c.filterCaps : ownFilterCaps;
+        fake.caps.dwMaxTextureWidth = fake.caps.dwMaxTextureHeight = c.maxSize;
+        NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0);
+        for (DWORD i = 0; i < 64 * 32; ++i) {
+            texture->pixelBuffer[i] = (i * 0x9E3779B1u) | 0xFF;
+        }
+        ASSERT_EQ(BuildMipLevels(*texture), S_OK);
+        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        const PixelConverter convert(Desc(texture->surface).ddpfPixelFormat);
+        IDirectDrawSurface7* level = texture->surface;
+        level->AddRef();
+        DWORD count = 0;
+        for (; level; ++count) {
+            const TextureSize size = MipLevelSize(64, 32, c.firstLevel + count);
+            const DDSURFACEDESC2 desc = Desc(level);
+            EXPECT_EQ(desc.dwWidth, size.width) << count;
+            EXPECT_EQ(desc.dwHeight, size.height) << count;
+            const uint32_t* pixels = MipLevelPixels(*texture, c.firstLevel + count);
+            EXPECT_EQ(PixelAt(level, size.width - 1, size.height - 1) & 0xFFFFFF,
+                      convert(pixels[size.width * size.height - 1]))
+                << count;
+            DDSCAPS2 caps = {};
+            caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+            IDirectDrawSurface7* next = nullptr;
+            if (FAILED(level->GetAttachedSurface(&caps, &next))) {
+                next = nullptr;
+            }
+            level->Release();
+            level = next;
+        }
+        EXPECT_EQ(count, c.levels);
+    }
 }
