@@ -2,7 +2,7 @@
 # of both trees.
 add_library(pano_jpeg_io STATIC tools/common/jpeg_io.cpp)
 target_include_directories(pano_jpeg_io PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(pano_jpeg_io PUBLIC ${PANO_JPEG_LIBRARY})
+target_link_libraries(pano_jpeg_io PUBLIC pano_core ${PANO_JPEG_LIBRARY})
 pano_warnings(pano_jpeg_io)
 
 add_library(pano_samples STATIC tools/samplegen/sample_pattern.cpp)

@@ -16,10 +16,13 @@
 enum ViewerFeature : uint32_t {
     // Every tile gets a full chain of mip levels, sampled trilinearly.
     FEATURE_MIP_LEVELS = 0x1,
+    // An image over the memory limit is decoded at the largest scale that
+    // fits (7/8 down to 1/8) instead of being refused.
+    FEATURE_SCALED_DECODE = 0x2,
 };
 
 // Features this viewer knows; the packer turns all of them on.
-constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS;
+constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE;
 
 constexpr uint32_t kOptionsVersion = 1;
 

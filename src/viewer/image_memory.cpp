@@ -51,17 +51,32 @@ uint64_t ImageMemoryCost(uint32_t width, uint32_t height, bool mipLevels)
     return (tiles + kSurfaceCopies * surfaces + largestTile) * kBytesPerPixel;
 }
 
-ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, const ViewerOptions& options,
-                            uint64_t memoryLimit)
+uint32_t ScaledSide(uint32_t side, uint32_t scale)
 {
-    if (options.Has(FEATURE_MIP_LEVELS)) {
-        const uint64_t cost = ImageMemoryCost(width, height, true);
-        if (cost <= memoryLimit) {
-            return {true, true, cost};
+    return static_cast<uint32_t>((uint64_t{side} * scale + kFullScale - 1) / kFullScale);
+}
+
+ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, uint64_t decoderBytes,
+                            const ViewerOptions& options, uint64_t memoryLimit)
+{
+    const uint32_t smallest = options.Has(FEATURE_SCALED_DECODE) ? 1 : kFullScale;
+    for (uint32_t scale = kFullScale; scale >= smallest; --scale) {
+        const uint32_t w = ScaledSide(width, scale), h = ScaledSide(height, scale);
+        // At full size the coefficients (at most 8 bytes a pixel) and the
+        // tiles always cost less than the device's part.
+        const uint64_t decoding =
+            scale < kFullScale ? decoderBytes + uint64_t{w} * h * kBytesPerPixel : 0;
+        for (const bool levels : {true, false}) {
+            if (levels && !options.Has(FEATURE_MIP_LEVELS)) {
+                continue;
+            }
+            const uint64_t cost = std::max(ImageMemoryCost(w, h, levels), decoding);
+            if (cost <= memoryLimit) {
+                return {true, levels, scale, w, h, cost};
+            }
         }
     }
-    const uint64_t cost = ImageMemoryCost(width, height);
-    return {cost <= memoryLimit, false, cost};
+    return {false, false, kFullScale, width, height, ImageMemoryCost(width, height)};
 }
 
 uint64_t ImageMemoryLimit(uint64_t addressSpace)

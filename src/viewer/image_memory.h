@@ -26,16 +26,28 @@ constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
 // the staging chain of the largest tile.
 uint64_t ImageMemoryCost(uint32_t width, uint32_t height, bool mipLevels = false);
 
-// How an image is loaded within a limit: with mip levels when the options
-// ask for them and they fit, otherwise as described, when that fits.
+// Scales the decoder offers, in eighths of the image's size.
+constexpr uint32_t kFullScale = 8;
+
+// A side of the image decoded at scale eighths, rounded up as the decoder
+// rounds it.
+uint32_t ScaledSide(uint32_t side, uint32_t scale);
+
+// How an image is loaded within a limit: at full size with mip levels when
+// the options ask for them and they fit, else without; with scaled decode
+// on, at the largest scale where one of the two fits. A progressive file's
+// coefficient buffers (decoderBytes, at full size whatever the scale) live
+// beside the decoded tiles until the decode ends.
 struct ImageLoadPlan {
     bool fits;
     bool mipLevels;
+    uint32_t scale;  // eighths
+    uint32_t width, height;  // as shown
     uint64_t cost;  // of the plan, or of the described load when nothing fits
 };
 
-ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, const ViewerOptions& options,
-                            uint64_t memoryLimit);
+ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, uint64_t decoderBytes,
+                            const ViewerOptions& options, uint64_t memoryLimit);
 
 // The most an image may cost in a process with this much address space:
 // half of it, in whole GiB and counting at most kLargeAddressSpace. The

@@ -15,6 +15,7 @@
 #include "display/mip_levels.h"
 #include "display/named_texture.h"
 #include "viewer/image_memory.h"
+#include "viewer/jpeg_coefficients.h"
 
 namespace {
 
@@ -101,13 +102,17 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     std::fseek(file, imageOffset, SEEK_SET);  // a failed seek leaves the file at its start
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
-    const ImageLoadPlan plan =
-        PlanImageLoad(cinfo.image_width, cinfo.image_height, *options, memoryLimit);
+    const ImageLoadPlan plan = PlanImageLoad(cinfo.image_width, cinfo.image_height,
+                                             CoefficientBufferBytes(&cinfo), *options, memoryLimit);
     if (!plan.fits) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     image->mipLevels = plan.mipLevels;
+    if (plan.scale != kFullScale) {
+        cinfo.scale_num = plan.scale;
+        cinfo.scale_denom = kFullScale;
+    }
     // Colour and grey images come out of the library as finished tile words:
     // bytes alpha, blue, green, red are the word 0xRRGGBBAA on this
     // little-endian machine, with alpha 255.

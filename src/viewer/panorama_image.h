@@ -24,7 +24,8 @@ struct PanoramaImage {
 // False on any failure: unreadable file, not a JPEG, an image that
 // PlanImageLoad does not fit into memoryLimit, a decoding error or lack of
 // memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
-// its chain of mip levels.
+// its chain of mip levels; with FEATURE_SCALED_DECODE an image over the
+// limit is decoded smaller (imageWidth and imageHeight are the decoded size).
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
                   uint64_t memoryLimit, const ViewerOptions& options = {});
 

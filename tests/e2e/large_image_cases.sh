@@ -1,7 +1,7 @@
 # End-to-end: large panoramas as stitching software and map makers give
 # them show, and live through zooming out and dragging; an image whose cost
 # the viewer cannot hold ends with the fatal message before any tile is
-# allocated. Sourced by run.
+# allocated, or, with the options record, shows smaller. Sourced by run.
 
 large_options=(--window-width 800 --window-height 400 --no-auto-motion)
 
@@ -102,10 +102,11 @@ pattern_jpeg "$images/20000x2000.jpg" 20000 2000
 pack_large "$images/20000x2000.jpg" cylinder20000 "Cylinder 20000" --hfov 360
 show_large "$work/cylinder20000.exe" "Panorama - Cylinder 20000" 1 10
 for size in 40000x4000 60000x6000; do
-  # The 20000 x 2000 file claiming the larger size in its frame header.
+  # The 20000 x 2000 file claiming the larger size in its frame header;
+  # without the options record, which would show it smaller.
   cp "$images/20000x2000.jpg" "$work/claims$size.jpg"
   claim_size "$work/claims$size.jpg" "${size%x*}" "${size#*x}"
-  pack_large "$work/claims$size.jpg" "cylinder$size" "Cylinder $size" --hfov 360
+  pack_large "$work/claims$size.jpg" "cylinder$size" "Cylinder $size" --hfov 360 --no-options
   refused "$work/cylinder$size.exe" "Panorama - Cylinder $size"
 done
 
@@ -149,5 +150,39 @@ test_case "size limit: one row more doubles the lower tiles' surfaces and is ref
 cp "$largest" "$work/sphere16384x8193.jpg"
 claim_size "$work/sphere16384x8193.jpg" 16384 8193
 pack_large "$work/sphere16384x8193.jpg" over "Over the limit" "${size_options[@]}" \
-  --tilt-min -90 --tilt-max 90
+  --tilt-min -90 --tilt-max 90 --no-options
 refused "$work/over.exe" "Panorama - Over the limit"
+
+test_case "scaled decode: a 32768 x 16384 sphere shows at half its size, like the 16384 x 8192 one"
+# The 16384 x 8192 sphere decoded at twice its size, streamed.
+huge="$images/sphere32768.jpg"
+if [ ! -s "$huge" ]; then
+  djpeg -scale 16/8 "$largest" | cjpeg -quality 90 >"$huge.part" && mv "$huge.part" "$huge"
+fi
+check "the packer says at which size it shows" \
+  bash -c '"$1" create --stub "$2" --image "$3" -o "$4" "${@:5}" | grep -q "^shown at 16384 x 8192 of 32768 x 16384:"' \
+  - "$panopack" "$stub" "$huge" "$work/sphere32768.exe" "${large_options[@]}" --title "Scaled" \
+  "${size_options[@]}"
+counted=$(counted_kib "$work/sphere32768.exe")
+started=$SECONDS
+start_program "$work/sphere32768.exe"
+if id=$(find_window "Panorama - Scaled" 60); then
+  check "the panorama is drawn" wait_drawn 90
+  echo "  drawn $((SECONDS - started)) s after start"
+  sleep 1
+  screenshot "$work/screen.png"
+  convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/scaled.png"
+  differing=$(compare -metric AE -fuzz 10% "$work/large.png" "$work/scaled.png" null: 2>&1)
+  check "the same view as the 16384 x 8192 sphere's ($differing pixels differ)" \
+    in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+  peak=$(peak_kib)
+  echo "  peak working set $((peak / 1024)) MiB; the rule counts $((counted / 1024)) MiB"
+  check "peak at most the count and the viewer's own" \
+    in_range "${peak:-0}" 1 $((counted + viewer_own_kib))
+  xdotool key --window "$id" Escape
+  wait_exit "$app_pid" 20
+  check "exit code 0" exit_code_is 0
+else
+  fail "no window for the scaled sphere"
+  stop_viewer
+fi

@@ -95,6 +95,38 @@ TEST_F(Packer, InfoPrintsRecordsAndSettings)
     EXPECT_NE(r.out.find("mip levels:      yes"), std::string::npos) << r.out;
 }
 
+TEST_F(Packer, ImagesOverTheLimitShowSmallerUnlessTheirCoefficientsAloneAreTooMuch)
+{
+    struct Case {
+        const char* label;
+        bool progressive;
+        std::vector<std::string> options;
+        int code;
+        const char* said;  // on standard output, or error
+    };
+    const Case cases[] = {
+        {"baseline", false, {}, 0, "shown at 8125 x 8125 of 65000 x 65000: the full size needs "},
+        {"baseline, no options: the viewer refuses it", false, {"--no-options"}, 0, "wrote "},
+        {"progressive", true, {}, 1,
+         "too large to show at any scale: a progressive JPEG whose coefficients alone take"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestJpegLayout layout;
+        layout.progressive = c.progressive;
+        TempFile huge(ClaimingSize(MakePatternJpeg(64, 64, layout), 65000, 65000));
+        std::filesystem::remove(output_.Path());
+        std::vector<std::string> args = {"create", "--stub", stub_.Path(), "--image", huge.Path(),
+                                         "-o", output_.Path()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = RunPacker(args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE((c.code ? r.err : r.out).find(c.said), std::string::npos) << r.out << r.err;
+        EXPECT_EQ(std::filesystem::exists(output_.Path()), c.code == 0);
+        EXPECT_EQ(r.out.find("shown at") != std::string::npos, c.options.empty() && !c.code);
+    }
+}
+
 TEST_F(Packer, OptionsRecordByDefaultAndNoneOnRequest)
 {
     const uint32_t offset = static_cast<uint32_t>(FakeStub().size());

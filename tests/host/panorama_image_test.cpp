@@ -7,6 +7,7 @@
 
 #include "display/named_texture.h"
 #include "temp_file.h"
+#include "test_jpeg.h"
 #include "tools/samplegen/sample_pattern.h"
 #include "viewer/image_memory.h"
 
@@ -281,40 +282,64 @@ TEST_F(PanoramaLoading, ImagesBeyondTheMemoryLimitAreRefusedBeforeAllocating)
 
     // A header that claims 65000 x 65000 pixels: 16 GB of tiles.
     DestroyAllNamedTextures();
-    std::vector<uint8_t> huge = jpeg;
-    for (size_t i = 0; i + 8 < huge.size(); ++i) {
-        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // start of frame
-            huge[i + 5] = huge[i + 7] = 0xFD;
-            huge[i + 6] = huge[i + 8] = 0xE8;
-            break;
-        }
-    }
-    EXPECT_FALSE(Load(huge));
+    EXPECT_FALSE(Load(ClaimingSize(jpeg, 65000, 65000)));
+    EXPECT_EQ(namedTextureList, nullptr);
+
+    // Decoded smaller, a progressive file still holds its coefficients at
+    // full size: 8 GB here.
+    options_.features = kKnownFeatures;
+    EXPECT_FALSE(Load(ClaimingSize(Sample(64, 64, {.progressive = true}), 65000, 65000)));
     EXPECT_EQ(namedTextureList, nullptr);
 }
 
-TEST(ImageMemory, MipLevelsOnlyWhenAskedForAndTheyFitElseAsDescribed)
+TEST(ImageMemory, PlansMipLevelsAndSmallerScalesOnlyWhenAskedForAndFull)
 {
     const ViewerOptions levels{FEATURE_MIP_LEVELS};
+    const ViewerOptions all{kKnownFeatures};
+    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
+    const uint64_t gib = uint64_t{1} << 30;
     struct Case {
         uint32_t width, height;
+        uint64_t decoderBytes;
         ViewerOptions options;
         uint64_t limit;
         bool fits, mipLevels;
+        uint32_t scale, shownWidth, shownHeight;
     };
-    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
     const Case cases[] = {
-        {16384, 8192, levels, limit, true, true},
-        {16384, 8192, {}, limit, true, false},
-        {16388, 4097, levels, limit, true, false},  // levels 2218 MiB, without 1824
-        {16384, 8192, levels, limit / 2, false, false},
+        {16384, 8192, 0, levels, limit, true, true, 8, 16384, 8192},
+        {16384, 8192, 0, {}, limit, true, false, 8, 16384, 8192},
+        {16388, 4097, 0, levels, limit, true, false, 8, 16388, 4097},  // 2218 MiB with levels
+        {16384, 8192, 0, levels, limit / 2, false, false, 8, 16384, 8192},
+        {16384, 8192, 0, all, limit / 2, true, true, 4, 8192, 4096},  // 7/8 to 5/8: 4096 x 4096 surfaces
+        {32768, 16384, 0, all, limit, true, true, 4, 16384, 8192},
+        {40000, 4000, 0, all, limit, true, true, 6, 30000, 3000},
+        {65535, 65535, 0, all, limit, true, true, 1, 8192, 8192},
+        // A progressive file's coefficients stay at full size whatever the scale.
+        {32768, 16384, 3 * gib / 2 + 1, all, limit, true, true, 3, 12288, 6144},
+        {32768, 16384, 2 * gib + 1, all, limit, false, false, 8, 32768, 16384},
     };
     for (const Case& c : cases) {
-        const ImageLoadPlan plan = PlanImageLoad(c.width, c.height, c.options, c.limit);
-        EXPECT_EQ(plan.fits, c.fits) << c.width << "x" << c.height;
-        EXPECT_EQ(plan.mipLevels, c.mipLevels) << c.width << "x" << c.height;
-        EXPECT_EQ(plan.cost, ImageMemoryCost(c.width, c.height, c.mipLevels));
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const ImageLoadPlan plan = PlanImageLoad(c.width, c.height, c.decoderBytes, c.options, c.limit);
+        EXPECT_EQ(plan.fits, c.fits);
+        EXPECT_EQ(plan.mipLevels, c.mipLevels);
+        EXPECT_EQ(plan.scale, c.scale);
+        EXPECT_EQ(plan.width, c.shownWidth);
+        EXPECT_EQ(plan.height, c.shownHeight);
     }
+}
+
+TEST_F(PanoramaLoading, AnImageOverTheLimitIsDecodedAtTheLargestScaleThatFits)
+{
+    const std::vector<uint8_t> jpeg = Sample(2605, 635);
+    const uint64_t limit = ImageMemoryCost(ScaledSide(2605, 6), ScaledSide(635, 6));
+    ASSERT_GT(ImageMemoryCost(ScaledSide(2605, 7), ScaledSide(635, 7)), limit);
+    EXPECT_FALSE(Load(jpeg, limit)) << "refused as described";
+    options_.features = FEATURE_SCALED_DECODE;
+    ASSERT_TRUE(Load(jpeg, limit));
+    EXPECT_EQ(image_.imageWidth, 1954u);
+    EXPECT_EQ(image_.imageHeight, 477u);
 }
 
 TEST_F(PanoramaLoading, MipLevelsGiveEveryTileAPowerOfTwoChain)

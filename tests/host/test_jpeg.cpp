@@ -101,3 +101,17 @@ std::vector<uint8_t> MakePatternJpeg(uint32_t width, uint32_t height, const Test
     EncodeJpeg(pixels.data(), width, height, EncodeOptions(layout, iccProfile), jpeg);
     return jpeg;
 }
+
+std::vector<uint8_t> ClaimingSize(std::vector<uint8_t> jpeg, uint32_t width, uint32_t height)
+{
+    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<uint8_t>(height);
+            jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    }
+    return jpeg;
+}

@@ -30,3 +30,7 @@ struct TestJpegLayout {
 // A w x h JPEG of a busy pattern (gradients, fine stripes, hard edges), so
 // every colour conversion and upsampling step has work to do.
 std::vector<uint8_t> MakePatternJpeg(uint32_t width, uint32_t height, const TestJpegLayout& layout);
+
+// jpeg with its start-of-frame header (baseline or progressive) claiming
+// width x height, the data left as it is.
+std::vector<uint8_t> ClaimingSize(std::vector<uint8_t> jpeg, uint32_t width, uint32_t height);

@@ -6,6 +6,8 @@
 
 #include <jpeglib.h>
 
+#include "viewer/jpeg_coefficients.h"
+
 namespace {
 
 struct ErrorManager {
@@ -48,6 +50,7 @@ bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<ui
         info->width = cinfo.image_width;
         info->height = cinfo.image_height;
         info->components = cinfo.num_components;
+        info->coefficientBytes = CoefficientBufferBytes(&cinfo);
         jpeg_destroy_decompress(&cinfo);
         return true;
     }

@@ -10,6 +10,7 @@ struct JpegInfo {
     uint32_t width = 0;
     uint32_t height = 0;
     int components = 0;
+    uint64_t coefficientBytes = 0;  // what the decoder buffers of a progressive file
 };
 
 // Reads the JPEG header from memory. On failure returns false and puts the

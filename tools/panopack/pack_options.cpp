@@ -118,7 +118,8 @@ std::string MakeHelp()
          "  --screensaver          make a screensaver\n"
          "  --no-screensaver       a plain viewer also when OUT ends in .scr\n"
          "  --fullscreen           start full screen\n"
-         "  --no-options           no options record: the viewer without mip levels\n"
+         "  --no-options           no options record: the viewer does exactly what the\n"
+         "                         settings describe (no mip levels, no smaller decode)\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
          "--pan, --tilt and --fov still override its starting view.\n";

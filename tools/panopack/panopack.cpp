@@ -94,6 +94,21 @@ int Fail(std::ostream& err, const std::string& message)
     return 1;
 }
 
+constexpr int kMiB = 20;
+
+// How the viewer will load the image with these options on 64-bit Windows.
+ImageLoadPlan PlanFor(const JpegInfo& image, const ViewerOptions& options)
+{
+    return PlanImageLoad(image.width, image.height, image.coefficientBytes, options,
+                         ImageMemoryLimit(kLargeAddressSpace));
+}
+
+std::string ShownSize(const ImageLoadPlan& plan, const JpegInfo& image)
+{
+    return "shown at " + std::to_string(plan.width) + " x " + std::to_string(plan.height) +
+           " of " + std::to_string(image.width) + " x " + std::to_string(image.height);
+}
+
 int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     PackOptions options;
@@ -130,8 +145,17 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!ReadStub(options.stubPath, stub, error)) {
         return Fail(err, error);
     }
+    const ViewerOptions viewerOptions{options.noOptions ? 0 : kKnownFeatures};
+    const ImageLoadPlan plan = PlanFor(image, viewerOptions);
+    if (!plan.fits && viewerOptions.Has(FEATURE_SCALED_DECODE)) {
+        return Fail(err, options.imagePath + ": too large to show at any scale: a progressive JPEG "
+                             "whose coefficients alone take " +
+                             std::to_string(image.coefficientBytes >> kMiB) +
+                             " MiB while it decodes, over the viewer's " +
+                             std::to_string(ImageMemoryLimit(kLargeAddressSpace) >> kMiB) +
+                             " MiB; save it as a baseline JPEG");
+    }
     stub.bytes.resize(stub.payloadOffset);
-    const ViewerOptions viewerOptions{kKnownFeatures};
     const std::vector<uint8_t> payload =
         BuildPayload(jpeg, settings, options.noOptions ? nullptr : &viewerOptions);
     if (!WriteFileAtomically(options.outputPath, {&stub.bytes, &payload}, true, error)) {
@@ -139,6 +163,11 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (!kind.note.empty()) {
         out << kind.note << "\n";
+    }
+    if (plan.scale != kFullScale) {
+        out << ShownSize(plan, image) << ": the full size needs "
+            << (ImageMemoryCost(image.width, image.height) >> kMiB) << " MiB, the viewer allows "
+            << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB) << " MiB\n";
     }
     out << "wrote " << options.outputPath << ": " << image.width << " x " << image.height
         << " image, " << stub.bytes.size() + payload.size() << " bytes\n";
@@ -199,8 +228,10 @@ void PrintOptions(const PackedFile& file, const PayloadRecordInfo* record, std::
             << " (the viewer does what the settings describe)\n";
         return;
     }
+    const auto flag = [&options](ViewerFeature feature) { return options->Has(feature) ? "yes" : "no"; };
     out << "options:\n"
-        << "  mip levels:      " << (options->Has(FEATURE_MIP_LEVELS) ? "yes" : "no") << "\n";
+        << "  mip levels:      " << flag(FEATURE_MIP_LEVELS) << "\n"
+        << "  scaled decode:   " << flag(FEATURE_SCALED_DECODE) << "\n";
 }
 
 bool IsJpegFile(const std::string& path)
@@ -211,21 +242,26 @@ bool IsJpegFile(const std::string& path)
 }
 
 // What the viewer will hold to show the image with these options, against
-// its limits; mip levels that would not fit on 64-bit Windows are left out.
+// its limits: mip levels that would not fit on 64-bit Windows are left out,
+// and an image over the limit is shown smaller where the options allow.
 void PrintImageMemory(const JpegInfo& image, const ViewerOptions& options, std::ostream& out)
 {
-    constexpr int kMiB = 20;
-    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
-    const ImageLoadPlan plan = PlanImageLoad(image.width, image.height, options, limit);
+    const ImageLoadPlan plan = PlanFor(image, options);
     out << "memory when shown: " << (plan.cost >> kMiB) << " MiB";
     if (plan.mipLevels) {
         out << " with mip levels";
     } else if (options.Has(FEATURE_MIP_LEVELS)) {
         out << " without mip levels (with them "
-            << (ImageMemoryCost(image.width, image.height, true) >> kMiB) << " MiB)";
+            << (ImageMemoryCost(plan.width, plan.height, true) >> kMiB) << " MiB)";
     }
-    out << "; the viewer allows " << (limit >> kMiB) << " MiB on 64-bit Windows, "
-        << (ImageMemoryLimit(kLargeAddressSpace / 2) >> kMiB) << " MiB on 32-bit Windows\n";
+    if (plan.scale != kFullScale) {
+        out << ", " << ShownSize(plan, image);
+    } else if (!plan.fits) {
+        out << ", too large to show";
+    }
+    out << "; the viewer allows " << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB)
+        << " MiB on 64-bit Windows, " << (ImageMemoryLimit(kLargeAddressSpace / 2) >> kMiB)
+        << " MiB on 32-bit Windows\n";
 }
 
 // Info on a JPEG: its size, its memory and what its photo-sphere metadata
