@@ -98,10 +98,11 @@ test-fuzz: fuzz-build
 bench: host
 	$(HOST)/bench/pano_bench
 
-# Time to the first frame of packed 32-bit viewers under Wine against a
-# minimal Direct3D program on the same sizes, with the viewer's stages.
-bench-wine: host win
-	$(SESSION_WIN) bench/first-frame $(BUILD) $(WIN)
+# Time to the first frame of packed viewers (32-bit where they run) under
+# Wine against a minimal Direct3D program building the same textures, with
+# the viewer's stages.
+bench-wine: host win $(RUN_TARGET)
+	$(SESSION_RUN) bench/first-frame $(BUILD) $(RUN_TREE)
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)

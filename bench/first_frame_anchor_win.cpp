@@ -13,7 +13,11 @@
 // device's layout, feeds every tile. Stages go to the stage trace
 // (PANO_TRACE), so the times compare with the viewer's.
 //
-// usage: first_frame_anchor IMAGE_WIDTH IMAGE_HEIGHT WINDOW_WIDTH WINDOW_HEIGHT
+// With "mip" it does the work of a viewer with mip levels: every texture is
+// a power-of-two chain down to one pixel, each level filled through a
+// staging surface of its size (kept from tile to tile), sampled trilinearly.
+//
+// usage: first_frame_anchor IMAGE_WIDTH IMAGE_HEIGHT WINDOW_WIDTH WINDOW_HEIGHT [mip]
 #include <windows.h>
 #include <ddraw.h>
 #include <d3d.h>
@@ -24,6 +28,7 @@
 #include <vector>
 
 #include "display/com_release_win.h"
+#include "display/mip_levels.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "framework/stage_trace_win.h"
@@ -90,7 +95,7 @@ public:
     Anchor& operator=(const Anchor&) = delete;
     ~Anchor()
     {
-        ReleaseAndClear(stagingSurface_);
+        ReleaseStaging();
         for (Tile& tile : tiles_) {
             ReleaseAndClear(tile.texture);
         }
@@ -145,9 +150,16 @@ public:
         return SUCCEEDED(device_->SetViewport(&viewport));
     }
 
-    bool BuildTextures(DWORD imageWidth, DWORD imageHeight)
+    bool BuildTextures(DWORD imageWidth, DWORD imageHeight, bool mipLevels)
     {
+        mipLevels_ = mipLevels;
         tiles_ = TileGrid(imageWidth, imageHeight);
+        if (mipLevels_) {
+            for (Tile& tile : tiles_) {
+                tile.width = NextPowerOfTwo(tile.width);
+                tile.height = NextPowerOfTwo(tile.height);
+            }
+        }
         D3DDEVICEDESC7 caps;
         DDPIXELFORMAT format = {};
         if (FAILED(device_->GetCaps(&caps)) ||
@@ -171,7 +183,12 @@ public:
         return true;
     }
 
-    void ReleaseStaging() { ReleaseAndClear(stagingSurface_); }
+    void ReleaseStaging()
+    {
+        for (Staging& staging : staging_) {
+            ReleaseAndClear(staging.surface);
+        }
+    }
 
     void DrawAndPresent()
     {
@@ -180,6 +197,9 @@ public:
             // One screen-space quad per tile, side by side across the window.
             const float step = static_cast<float>(client_.right) / static_cast<float>(tiles_.size());
             const float bottom = static_cast<float>(client_.bottom);
+            if (mipLevels_) {
+                device_->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTFP_LINEAR);
+            }
             for (size_t k = 0; k < tiles_.size(); ++k) {
                 const float left = step * static_cast<float>(k);
                 struct Vertex {
@@ -220,36 +240,72 @@ private:
         desc.dwWidth = size.width;
         desc.dwHeight = size.height;
         desc.ddpfPixelFormat = format;
+        const DWORD levels = mipLevels_ ? MipChainLength(size.width, size.height) : 1;
+        if (mipLevels_) {
+            desc.dwFlags |= DDSD_MIPMAPCOUNT;
+            desc.dwMipMapCount = levels;
+            desc.ddsCaps.dwCaps |= DDSCAPS_MIPMAP | DDSCAPS_COMPLEX;
+        }
         if (FAILED(directDraw_->CreateSurface(&desc, &tile.texture, nullptr))) {
             return false;
         }
         TraceStage("texture-create");
+        IDirectDrawSurface7* level = tile.texture;
+        level->AddRef();
+        bool filled = true;
+        for (DWORD i = 0; level && filled; ++i) {
+            const TextureSize at = MipLevelSize(tile.width, tile.height, i);
+            filled = FillLevel(level, staging_[i], at, format, source);
+            IDirectDrawSurface7* next = nullptr;
+            DDSCAPS2 caps2 = {};
+            caps2.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+            if (i + 1 == levels || FAILED(level->GetAttachedSurface(&caps2, &next))) {
+                next = nullptr;
+            }
+            level->Release();
+            level = next;
+        }
+        ReleaseAndClear(level);
+        return filled;
+    }
 
-        if (!stagingSurface_ || tile.width != stagingWidth_ || tile.height != stagingHeight_) {
-            ReleaseAndClear(stagingSurface_);
-            desc = SurfaceDesc(flags, DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
-            desc.dwWidth = tile.width;
-            desc.dwHeight = tile.height;
+    // A surface of the source's size, kept while the size stays.
+    struct Staging {
+        IDirectDrawSurface7* surface = nullptr;
+        DWORD width = 0;
+        DWORD height = 0;
+    };
+
+    bool FillLevel(IDirectDrawSurface7* level, Staging& staging, TextureSize size,
+                   const DDPIXELFORMAT& format, const uint32_t* source)
+    {
+        DDSURFACEDESC2 desc;
+        if (!staging.surface || size.width != staging.width || size.height != staging.height) {
+            ReleaseAndClear(staging.surface);
+            desc = SurfaceDesc(DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT,
+                               DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY);
+            desc.dwWidth = size.width;
+            desc.dwHeight = size.height;
             desc.ddpfPixelFormat = format;
-            if (FAILED(directDraw_->CreateSurface(&desc, &stagingSurface_, nullptr))) {
-                stagingSurface_ = nullptr;
+            if (FAILED(directDraw_->CreateSurface(&desc, &staging.surface, nullptr))) {
+                staging.surface = nullptr;
                 return false;
             }
-            stagingWidth_ = tile.width;
-            stagingHeight_ = tile.height;
+            staging.width = size.width;
+            staging.height = size.height;
         }
-        const bool locked =
-            SUCCEEDED(stagingSurface_->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
+        desc = SurfaceDesc(0, 0);
+        const bool locked = SUCCEEDED(staging.surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
         if (locked) {
-            for (DWORD y = 0; y < tile.height; ++y) {
+            for (DWORD y = 0; y < size.height; ++y) {
                 std::memcpy(static_cast<uint8_t*>(desc.lpSurface) + size_t{y} * desc.lPitch,
-                            source + size_t{y} * tile.width, size_t{tile.width} * 4);
+                            source + size_t{y} * size.width, size_t{size.width} * 4);
             }
-            stagingSurface_->Unlock(nullptr);
+            staging.surface->Unlock(nullptr);
         }
         TraceStage("texture-fill");
-        const bool copied = locked && SUCCEEDED(tile.texture->Blt(nullptr, stagingSurface_, nullptr,
-                                                                  DDBLT_WAIT, nullptr));
+        const bool copied =
+            locked && SUCCEEDED(level->Blt(nullptr, staging.surface, nullptr, DDBLT_WAIT, nullptr));
         TraceStage("texture-blt");
         return copied;
     }
@@ -257,10 +313,8 @@ private:
     HWND window_ = nullptr;
     RECT client_ = {};
     bool managed_ = false;
-    // The staging surface, kept while tiles share its size.
-    IDirectDrawSurface7* stagingSurface_ = nullptr;
-    DWORD stagingWidth_ = 0;
-    DWORD stagingHeight_ = 0;
+    bool mipLevels_ = false;
+    Staging staging_[kMaxMipLevels + 1];  // one per level
     IDirectDraw7* directDraw_ = nullptr;
     IDirectDrawSurface7* primary_ = nullptr;
     IDirectDrawSurface7* backBuffer_ = nullptr;
@@ -274,9 +328,9 @@ private:
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     StartStageTrace();
-    if (__argc != 5) {
+    if (__argc != 5 && !(__argc == 6 && lstrcmpA(__argv[5], "mip") == 0)) {
         MessageBoxA(nullptr,
-                    "usage: first_frame_anchor IMAGE_WIDTH IMAGE_HEIGHT WINDOW_WIDTH WINDOW_HEIGHT",
+                    "usage: first_frame_anchor IMAGE_WIDTH IMAGE_HEIGHT WINDOW_WIDTH WINDOW_HEIGHT [mip]",
                     "first_frame_anchor", MB_OK);
         return 2;
     }
@@ -304,7 +358,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         Anchor anchor;
         if (anchor.OpenDisplay(window)) {
             TraceStage("device-opened");
-            if (anchor.BuildTextures(imageWidth, imageHeight)) {
+            if (anchor.BuildTextures(imageWidth, imageHeight, __argc == 6)) {
                 anchor.ReleaseStaging();
                 TraceStage("textures-built");
                 anchor.DrawAndPresent();

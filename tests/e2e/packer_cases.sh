@@ -142,6 +142,37 @@ done
 check "the read-only output is untouched" [ "$(cat "$readonly_exe")" = old ]
 chmod 644 "$readonly_exe"
 
+test_case "panopack.exe copies a 700 MB image into the output without holding it, refuses one over 1 GiB"
+# The harbour sample followed by zeros, which JPEG readers ignore; sparse.
+big="$pics/Gross Ü.jpg"
+cp "$samples/harbour.jpg" "$big"
+truncate -s 700M "$big"
+"$WINELOADER" "$packer" create --image "$(winpath "$big")" -o "$(winpath "$pics/gross.exe")" \
+  "${harbour_options[@]}" >"$work/packer.out" 2>"$work/packer.err" </dev/null &
+packer_pid=$!
+packer_peak=0
+while kill -0 "$packer_pid" 2>/dev/null; do
+  hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$packer_pid/status" 2>/dev/null)
+  packer_peak=${hwm:-$packer_peak}
+  sleep 0.1
+done
+wait "$packer_pid"
+packer_code=$?
+echo "  peak working set of panopack.exe: $((packer_peak / 1024)) MiB"
+check "ends with 0 ($(grep -av fixme "$work/packer.err"))" [ "$packer_code" = 0 ]
+check "the image comes back whole" \
+  bash -c '"$1" extract "$2" -o "$3" >/dev/null && cmp -s "$3" "$4"' - \
+  "$panopack" "$pics/gross.exe" "$work/gross.jpg" "$big"
+check "at most 200 MiB held ($((packer_peak / 1024)) MiB)" in_range "$packer_peak" 1 $((200 * 1024))
+rm -f "$pics/gross.exe" "$work/gross.jpg"
+truncate -s 1100M "$big"
+before=$(folder_listing)
+run_packer create --image "$(winpath "$big")" -o "$(winpath "$pics/gross.exe")"
+check "over 1 GiB: ends with 1" [ "$packer_code" = 1 ]
+check "over 1 GiB: says so" said "$work/packer.err" "$(winpath "$big"): larger than 1073741824 bytes"
+check "over 1 GiB: nothing written" [ "$(folder_listing)" = "$before" ]
+rm -f "$big"
+
 test_case "panopack.exe with an extended-length path, and a share Wine cannot reach"
 long_exe="$pics/Lang Ü.exe"
 run_packer create --image "\\\\?\\$(winpath "$pics/Hafen Ü.jpg")" -o "\\\\?\\$(winpath "$long_exe")" --hfov 60

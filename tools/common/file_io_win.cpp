@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 
+#include "tools/common/file_io_memory.h"
 #include "tools/common/utf8_win.h"
 
 namespace {
@@ -31,6 +32,13 @@ public:
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }
+    // Gives the handle up to the caller.
+    HANDLE Release()
+    {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
     bool Close()
     {
         const bool ok = !IsOpen() || CloseHandle(handle_);
@@ -84,13 +92,13 @@ std::string Reason(const std::string& path, DWORD code)
     return path + ": " + (message.empty() ? "error " + std::to_string(code) : Utf8FromWide(message));
 }
 
-bool WriteAll(HANDLE file, const std::vector<uint8_t>& data)
+bool WriteAll(HANDLE file, const uint8_t* data, size_t size)
 {
     size_t done = 0;
-    while (done < data.size()) {
-        const DWORD chunk = ChunkSize(data.size() - done);
+    while (done < size) {
+        const DWORD chunk = ChunkSize(size - done);
         DWORD written = 0;
-        if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0) {
+        if (!WriteFile(file, data + done, chunk, &written, nullptr) || written == 0) {
             return false;
         }
         done += written;
@@ -120,39 +128,43 @@ HANDLE CreateTempBeside(const std::string& path, std::wstring& tempPath)
     return INVALID_HANDLE_VALUE;
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& data,
-                   std::string& error)
+// Opens path for reading: a regular file of at most maxBytes, whose size it
+// gives; INVALID_HANDLE_VALUE with the reason otherwise.
+HANDLE OpenForReading(const std::string& path, uint64_t maxBytes, uint64_t& size,
+                      std::string& error)
 {
     const std::wstring widePath = WideFromUtf8(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error = path + ": not a regular file";
-        return false;
+        return INVALID_HANDLE_VALUE;
     }
     FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) {
         error = Reason(path, GetLastError());
-        return false;
+        return INVALID_HANDLE_VALUE;
     }
-    LARGE_INTEGER size{};
-    if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size)) {
+    LARGE_INTEGER length{};
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &length)) {
         error = path + ": not a regular file";
-        return false;
+        return INVALID_HANDLE_VALUE;
     }
-    if (static_cast<uint64_t>(size.QuadPart) > maxBytes) {
+    size = static_cast<uint64_t>(length.QuadPart);
+    if (size > maxBytes) {
         error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-        return false;
+        return INVALID_HANDLE_VALUE;
     }
-    data.resize(static_cast<size_t>(size.QuadPart));
+    return file.Release();
+}
+
+// Reads exactly count bytes into a buffer of that size.
+bool ReadExactly(HANDLE file, uint8_t* data, size_t count)
+{
     size_t done = 0;
-    while (done < data.size()) {
-        const DWORD chunk = ChunkSize(data.size() - done);
+    while (done < count) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr) || got == 0) {
-            error = path + ": read failed";
+        if (!ReadFile(file, data + done, ChunkSize(count - done), &got, nullptr) || got == 0) {
             return false;
         }
         done += got;
@@ -160,9 +172,70 @@ bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
     return true;
 }
 
+// Reads count bytes into data, resized to them; false with the reason.
+bool ReadInto(HANDLE file, const std::string& path, size_t count, std::vector<uint8_t>& data,
+              std::string& error)
+{
+    if (!ResizeFor(path, count, data, error)) {
+        return false;
+    }
+    if (!ReadExactly(file, data.data(), count)) {
+        error = path + ": read failed";
+        return false;
+    }
+    return true;
+}
+
+// Copies all of the file at path, which must have size bytes, into output.
+bool CopyInto(HANDLE output, const std::string& path, uint64_t size, DWORD& code,
+              std::string& error)
+{
+    uint64_t now = 0;
+    FileHandle file(OpenForReading(path, UINT64_MAX, now, error));
+    if (!file.IsOpen()) {
+        return false;
+    }
+    if (now != size) {
+        error = path + ": changed while it was packed";
+        return false;
+    }
+    std::vector<uint8_t> piece(kCopyPieceBytes);
+    for (uint64_t left = size; left > 0;) {
+        const size_t count = static_cast<size_t>(left < piece.size() ? left : piece.size());
+        if (!ReadExactly(file.Get(), piece.data(), count)) {
+            error = path + ": read failed";
+            return false;
+        }
+        if (!WriteAll(output, piece.data(), count)) {
+            code = GetLastError();
+            return false;
+        }
+        left -= count;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadFileHead(const std::string& path, size_t headBytes, uint64_t maxBytes,
+                  std::vector<uint8_t>& head, uint64_t& size, std::string& error)
+{
+    FileHandle file(OpenForReading(path, maxBytes, size, error));
+    return file.IsOpen() &&
+           ReadInto(file.Get(), path, static_cast<size_t>(size < headBytes ? size : headBytes),
+                    head, error);
+}
+
+bool ReadWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& data,
+                   std::string& error)
+{
+    uint64_t size = 0;
+    FileHandle file(OpenForReading(path, maxBytes, size, error));
+    return file.IsOpen() && ReadInto(file.Get(), path, static_cast<size_t>(size), data, error);
+}
+
 // Windows runs any file named .exe or .scr: there is no executable mode to set.
-bool WriteFileAtomically(const std::string& path,
-                         const std::vector<const std::vector<uint8_t>*>& parts, bool,
+bool WriteFileAtomically(const std::string& path, const std::vector<OutputPart>& parts, bool,
                          std::string& error)
 {
     // Windows refuses to replace a read-only file; asking before anything
@@ -181,11 +254,22 @@ bool WriteFileAtomically(const std::string& path,
         return false;
     }
     bool ok = true;
-    for (const std::vector<uint8_t>* part : parts) {
-        ok = ok && WriteAll(file.Get(), *part);
+    DWORD code = ERROR_SUCCESS;
+    for (const OutputPart& part : parts) {
+        if (part.bytes) {
+            ok = WriteAll(file.Get(), part.bytes->data(), part.bytes->size());
+            code = ok ? ERROR_SUCCESS : GetLastError();
+        } else {
+            ok = CopyInto(file.Get(), part.copiedPath, part.copiedSize, code, error);
+        }
+        if (!ok) {
+            break;
+        }
     }
-    ok = ok && FlushFileBuffers(file.Get());
-    DWORD code = ok ? ERROR_SUCCESS : GetLastError();
+    if (ok && !FlushFileBuffers(file.Get())) {
+        code = GetLastError();
+        ok = false;
+    }
     if (!file.Close() && ok) {
         code = GetLastError();
         ok = false;
@@ -196,7 +280,9 @@ bool WriteFileAtomically(const std::string& path,
         ok = false;
     }
     if (!ok) {
-        error = Reason(path, code);
+        if (code != ERROR_SUCCESS) {
+            error = Reason(path, code);
+        }
         DeleteFileW(tempPath.c_str());
     }
     return ok;

@@ -23,6 +23,10 @@ namespace {
 // Payload offsets and record lengths are 32-bit: keep every file well inside.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
+// Where a JPEG's markers end at the latest: far beyond any camera's or
+// stitcher's metadata.
+constexpr size_t kJpegHeadBytes = size_t{16} << 20;
+
 const char kUsage[] =
     "usage: panopack create [--stub VIEWER.exe] --image IMAGE.jpg -o OUT.exe [options]\n"
     "       panopack info FILE.exe|IMAGE.jpg\n"
@@ -116,9 +120,13 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!ParsePackOptions(args, options, error)) {
         return Fail(err, error);
     }
+    // The image's markers (its size, its photo-sphere metadata) come before
+    // its picture data; the image itself is copied into the output as it
+    // is written, never held whole.
     std::vector<uint8_t> jpeg;
+    uint64_t imageSize = 0;
     JpegInfo image;
-    if (!ReadWholeFile(options.imagePath, kMaxFileBytes, jpeg, error)) {
+    if (!ReadFileHead(options.imagePath, kJpegHeadBytes, kMaxFileBytes, jpeg, imageSize, error)) {
         return Fail(err, error);
     }
     if (!ReadJpegInfo(jpeg, image, error)) {
@@ -156,9 +164,11 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
                              " MiB; save it as a baseline JPEG");
     }
     stub.bytes.resize(stub.payloadOffset);
-    const std::vector<uint8_t> payload =
-        BuildPayload(jpeg, settings, options.noOptions ? nullptr : &viewerOptions);
-    if (!WriteFileAtomically(options.outputPath, {&stub.bytes, &payload}, true, error)) {
+    const PayloadFrame frame = FramePayload(static_cast<uint32_t>(imageSize), settings,
+                                            options.noOptions ? nullptr : &viewerOptions);
+    if (!WriteFileAtomically(options.outputPath,
+                             {&stub.bytes, &frame.head, {options.imagePath, imageSize}, &frame.tail},
+                             true, error)) {
         return Fail(err, error);
     }
     if (!kind.note.empty()) {
@@ -170,7 +180,8 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
             << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB) << " MiB\n";
     }
     out << "wrote " << options.outputPath << ": " << image.width << " x " << image.height
-        << " image, " << stub.bytes.size() + payload.size() << " bytes\n";
+        << " image, " << stub.bytes.size() + frame.head.size() + imageSize + frame.tail.size()
+        << " bytes\n";
     return 0;
 }
 

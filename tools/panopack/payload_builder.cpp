@@ -29,23 +29,29 @@ uint32_t ReadU32(const std::vector<uint8_t>& file, size_t offset)
 
 }  // namespace
 
+PayloadFrame FramePayload(uint32_t jpegSize, const PanoSettings& settings,
+                          const ViewerOptions* options)
+{
+    PayloadFrame frame;
+    AppendRecord(frame.tail, PAYLOAD_SETTINGS, reinterpret_cast<const uint8_t*>(&settings),
+                 sizeof settings);
+    if (options) {
+        const std::vector<uint8_t> data = EncodeViewerOptions(*options);
+        AppendRecord(frame.tail, PAYLOAD_OPTIONS, data.data(), static_cast<uint32_t>(data.size()));
+    }
+    AppendU32(frame.head, static_cast<uint32_t>(5 + jpegSize + frame.tail.size()));
+    frame.head.push_back(PAYLOAD_IMAGE);
+    AppendU32(frame.head, jpegSize);
+    return frame;
+}
+
 std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,
                                   const ViewerOptions* options)
 {
-    const std::vector<uint8_t> optionsData =
-        options ? EncodeViewerOptions(*options) : std::vector<uint8_t>{};
-    std::vector<uint8_t> out;
-    const size_t total = (5 + jpeg.size()) + (5 + sizeof settings) +
-                         (options ? 5 + optionsData.size() : 0);
-    out.reserve(4 + total);
-    AppendU32(out, static_cast<uint32_t>(total));
-    AppendRecord(out, PAYLOAD_IMAGE, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
-    AppendRecord(out, PAYLOAD_SETTINGS, reinterpret_cast<const uint8_t*>(&settings),
-                 sizeof settings);
-    if (options) {
-        AppendRecord(out, PAYLOAD_OPTIONS, optionsData.data(),
-                     static_cast<uint32_t>(optionsData.size()));
-    }
+    PayloadFrame frame = FramePayload(static_cast<uint32_t>(jpeg.size()), settings, options);
+    std::vector<uint8_t>& out = frame.head;
+    out.insert(out.end(), jpeg.begin(), jpeg.end());
+    out.insert(out.end(), frame.tail.begin(), frame.tail.end());
     return out;
 }
 

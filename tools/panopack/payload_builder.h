@@ -8,9 +8,19 @@
 #include "package/pano_settings.h"
 #include "package/viewer_options.h"
 
-// The payload: total length, the image record, the settings record, then,
-// when given, the options record. The described records come first, at the
-// offsets they have without options.
+// The payload around a JPEG of jpegSize bytes: head (total length, the
+// image record's type and length), the JPEG, then tail (the settings
+// record and, when given, the options record). The described records come
+// first, at the offsets they have without options.
+struct PayloadFrame {
+    std::vector<uint8_t> head;
+    std::vector<uint8_t> tail;
+};
+
+PayloadFrame FramePayload(uint32_t jpegSize, const PanoSettings& settings,
+                          const ViewerOptions* options);
+
+// The whole payload of a JPEG held in memory.
 std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,
                                   const ViewerOptions* options);
 
