@@ -68,6 +68,16 @@ NamedTexture* FindNamedTexture(const char* name)
     return nullptr;
 }
 
+void FreeTexturePixels(NamedTexture& texture)
+{
+    std::free(texture.pixelBuffer);
+    texture.pixelBuffer = nullptr;
+    for (uint32_t i = 0; i < texture.mipLevelCount; ++i) {
+        std::free(texture.mipPixels[i]);
+        texture.mipPixels[i] = nullptr;
+    }
+}
+
 void DestroyNamedTexture(NamedTexture* texture)
 {
     if (!texture) {
@@ -77,10 +87,7 @@ void DestroyNamedTexture(NamedTexture* texture)
         ReleaseTextureSurface(texture->surface);
         texture->surface = nullptr;
     }
-    std::free(texture->pixelBuffer);
-    for (uint32_t i = 0; i < texture->mipLevelCount; ++i) {
-        std::free(texture->mipPixels[i]);
-    }
+    FreeTexturePixels(*texture);
     for (NamedTexture** link = &namedTextureList; *link; link = &(*link)->next) {
         if (*link == texture) {
             *link = texture->next;

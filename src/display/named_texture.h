@@ -47,6 +47,9 @@ HRESULT CreateNamedTexture(const char* name, uint32_t width, uint32_t height, ui
 // The newest container whose name equals name without regard to case.
 NamedTexture* FindNamedTexture(const char* name);
 
+// Frees the pixel buffer and the mip levels; the level count stays.
+void FreeTexturePixels(NamedTexture& texture);
+
 // Releases the surface, frees the pixels and mip levels, unlinks and frees the container.
 void DestroyNamedTexture(NamedTexture* texture);
 

@@ -188,3 +188,30 @@ void ConvertPixels(const uint32_t* source, uint32_t width, uint32_t height,
         }
     }
 }
+
+bool FormatKeepsColours(const DDPIXELFORMAT& f)
+{
+    const auto eightBits = [](uint32_t mask) {
+        const ChannelPlacement p = PlaceChannel(mask);
+        return mask != 0 && p.loss == 0;
+    };
+    return (f.dwFlags & kPixelFormatNotColour) == 0 && f.dwFourCC == 0 && f.dwRGBBitCount == 32 &&
+           eightBits(f.dwRBitMask) && eightBits(f.dwGBitMask) && eightBits(f.dwBBitMask);
+}
+
+void UnconvertPixels(const uint8_t* source, int32_t pitch, uint32_t width, uint32_t height,
+                     const DDPIXELFORMAT& format, uint32_t* destination)
+{
+    const int red = PlaceChannel(format.dwRBitMask).shift;
+    const int green = PlaceChannel(format.dwGBitMask).shift;
+    const int blue = PlaceChannel(format.dwBBitMask).shift;
+    for (uint32_t y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(source + ptrdiff_t{pitch} * y);
+        uint32_t* out = destination + size_t{y} * width;
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t p = row[x];
+            out[x] = ((p >> red) & 0xFF) << 24 | ((p >> green) & 0xFF) << 16 |
+                     ((p >> blue) & 0xFF) << 8 | 0xFF;
+        }
+    }
+}

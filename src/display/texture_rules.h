@@ -59,3 +59,12 @@ private:
 // bytes apart: u32 pixels for 32-bit formats, u16 otherwise.
 void ConvertPixels(const uint32_t* source, uint32_t width, uint32_t height,
                    const DDPIXELFORMAT& format, uint8_t* destination, int32_t pitch);
+
+// Does a format keep the source pixels' colours as they are? 32 bits, with
+// red, green and blue 8 bits each: then its pixels turn back into them.
+bool FormatKeepsColours(const DDPIXELFORMAT& format);
+
+// The source words (alpha 255) of width x height pixels of such a format,
+// rows pitch bytes apart, into rows width apart.
+void UnconvertPixels(const uint8_t* source, int32_t pitch, uint32_t width, uint32_t height,
+                     const DDPIXELFORMAT& format, uint32_t* destination);

@@ -1,6 +1,9 @@
 #include "display/texture_surface_win.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "display/com_release_win.h"
 #include "display/mip_levels.h"
@@ -154,30 +157,73 @@ uint32_t FirstFittingLevel(const NamedTexture& texture, const TextureSize& size)
     return level;
 }
 
+// The surfaces of a texture's mip chain, top first, each with a reference
+// of its own; only the top one for a texture without levels.
+class MipChainSurfaces {
+public:
+    explicit MipChainSurfaces(IDirectDrawSurface7* top)
+    {
+        if (!top) {
+            return;
+        }
+        top->AddRef();
+        levels_.push_back(top);
+        for (;;) {
+            DDSCAPS2 caps = {};
+            caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+            IDirectDrawSurface7* next = nullptr;
+            if (FAILED(levels_.back()->GetAttachedSurface(&caps, &next)) || !next) {
+                break;
+            }
+            levels_.push_back(next);
+        }
+    }
+    ~MipChainSurfaces()
+    {
+        for (IDirectDrawSurface7*& level : levels_) {
+            ReleaseAndClear(level);
+        }
+    }
+    MipChainSurfaces(const MipChainSurfaces&) = delete;
+    MipChainSurfaces& operator=(const MipChainSurfaces&) = delete;
+
+    size_t Size() const { return levels_.size(); }
+    IDirectDrawSurface7* operator[](size_t i) const { return levels_[i]; }
+
+private:
+    std::vector<IDirectDrawSurface7*> levels_;
+};
+
 // Fills the chain's levels from the texture's, starting at level first.
 HRESULT FillChain(NamedTexture* texture, uint32_t first, IDirectDraw7* directDraw,
                   StagingChain& staging)
 {
-    IDirectDrawSurface7* level = texture->surface;
-    level->AddRef();
-    HRESULT result = S_OK;
-    for (uint32_t i = first; level && SUCCEEDED(result); ++i) {
-        const TextureSize size = MipLevelSize(texture->width, texture->height, i);
-        result = CopyThroughStaging(level,
-                                    {texture->name, MipLevelPixels(*texture, i), size.width,
-                                     size.height},
-                                    directDraw, staging.levels[i - first]);
-        IDirectDrawSurface7* next = nullptr;
-        DDSCAPS2 caps = {};
-        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
-        if (i < texture->mipLevelCount && FAILED(level->GetAttachedSurface(&caps, &next))) {
-            next = nullptr;
+    const MipChainSurfaces chain(texture->surface);
+    const size_t levels = std::min<size_t>(chain.Size(), texture->mipLevelCount + 1 - first);
+    for (size_t i = 0; i < levels; ++i) {
+        const uint32_t level = first + static_cast<uint32_t>(i);
+        const TextureSize size = MipLevelSize(texture->width, texture->height, level);
+        const HRESULT result = CopyThroughStaging(
+            chain[i], {texture->name, MipLevelPixels(*texture, level), size.width, size.height},
+            directDraw, staging.levels[i]);
+        if (FAILED(result)) {
+            return result;
         }
-        ReleaseAndClear(level);
-        level = i < texture->mipLevelCount ? next : nullptr;
     }
-    ReleaseAndClear(level);
-    return result;
+    return S_OK;
+}
+
+// Does the texture's surface hold every one of its pixels as they are: the
+// whole chain at full size in a format that keeps the colours?
+bool SurfaceHoldsAllPixels(const NamedTexture& texture, const MipChainSurfaces& chain)
+{
+    if (chain.Size() != texture.mipLevelCount + 1) {
+        return false;
+    }
+    DDSURFACEDESC2 desc;
+    PrepareSurfaceDesc(desc, 0, 0);
+    return SUCCEEDED(chain[0]->GetSurfaceDesc(&desc)) && desc.dwWidth == texture.width &&
+           desc.dwHeight == texture.height && FormatKeepsColours(desc.ddpfPixelFormat);
 }
 
 HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging)
@@ -286,6 +332,47 @@ HRESULT CopyPixelBuffer(NamedTexture* texture)
     return result;
 }
 
+bool ReleaseTexturePixels(NamedTexture* texture)
+{
+    if (!texture->pixelBuffer || !texture->surface ||
+        !SurfaceHoldsAllPixels(*texture, MipChainSurfaces(texture->surface))) {
+        return false;
+    }
+    FreeTexturePixels(*texture);
+    return true;
+}
+
+HRESULT ReadBackTexturePixels(NamedTexture* texture)
+{
+    if (texture->pixelBuffer || !texture->surface) {
+        return S_OK;
+    }
+    const MipChainSurfaces chain(texture->surface);
+    if (chain.Size() != texture->mipLevelCount + 1) {
+        return E_FAIL;
+    }
+    HRESULT result = S_OK;
+    for (uint32_t level = 0; level < chain.Size() && SUCCEEDED(result); ++level) {
+        const TextureSize size = MipLevelSize(texture->width, texture->height, level);
+        auto* pixels =
+            static_cast<uint32_t*>(std::malloc(size_t{size.width} * size.height * sizeof(uint32_t)));
+        (level == 0 ? texture->pixelBuffer : texture->mipPixels[level - 1]) = pixels;
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, 0, 0);
+        result = !pixels ? E_OUTOFMEMORY
+                         : chain[level]->Lock(nullptr, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr);
+        if (SUCCEEDED(result)) {
+            UnconvertPixels(static_cast<const uint8_t*>(desc.lpSurface), desc.lPitch, size.width,
+                            size.height, desc.ddpfPixelFormat, pixels);
+            chain[level]->Unlock(nullptr);
+        }
+    }
+    if (FAILED(result)) {
+        FreeTexturePixels(*texture);
+    }
+    return result;
+}
+
 bool FiltersBetweenMipLevels(const D3DDEVICEDESC7& caps)
 {
     return (caps.dpcTriCaps.dwTextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR) != 0;
@@ -304,6 +391,23 @@ HRESULT RestoreNamedTextures(IDirect3DDevice7* device)
         BuildWithStaging(texture, device, staging);
     }
     return S_OK;
+}
+
+void RestoreNamedTexturesGivingUpPixels(IDirect3DDevice7* device)
+{
+    StagingChain staging;
+    for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
+        BuildWithStaging(texture, device, staging);
+        ReleaseTexturePixels(texture);
+    }
+}
+
+void ReleaseNamedTextureSurfacesKeepingPixels()
+{
+    for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
+        ReadBackTexturePixels(texture);
+        ReleaseAndClear(texture->surface);
+    }
 }
 
 HRESULT ReleaseNamedTextureSurfaces()

@@ -32,6 +32,27 @@ HRESULT CALLBACK MatchTextureFormat(DDPIXELFORMAT* format, void* query);
 // and the lock's failure is returned.
 HRESULT CopyPixelBuffer(NamedTexture* texture);
 
+// Gives up the texture's pixels (its buffer and mip levels) when its
+// surface holds every one of them as they are: the whole chain at full size,
+// in a format that keeps the colours. False, the pixels kept, otherwise.
+bool ReleaseTexturePixels(NamedTexture* texture);
+
+// RestoreNamedTextures, giving up each texture's pixels as soon as its
+// surface holds them, so that the pixels and the surfaces of every texture
+// never exist at once.
+void RestoreNamedTexturesGivingUpPixels(IDirect3DDevice7* device);
+
+// Reads the pixels of a texture that gave them up back from its surface,
+// so that it can be built for the next device. Without success (no memory,
+// a surface that cannot be locked) it is left without pixels.
+HRESULT ReadBackTexturePixels(NamedTexture* texture);
+
+// ReleaseNamedTextureSurfaces for a rebuild: each texture that gave up its
+// pixels reads them back before its surface goes, one texture at a time, so
+// that the pixels and the surfaces of every texture never exist at once. A
+// failure leaves that texture without pixels.
+void ReleaseNamedTextureSurfacesKeepingPixels();
+
 // Can the device blend linearly between mip levels?
 bool FiltersBetweenMipLevels(const D3DDEVICEDESC7& caps);
 

@@ -64,6 +64,9 @@ public:
 
 protected:
     bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
+    // A rebuild is under way: what is released now is made again for the
+    // next device.
+    bool IsRebuilding() const { return building; }
 
 private:
     LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam);

@@ -19,10 +19,14 @@ enum ViewerFeature : uint32_t {
     // An image over the memory limit is decoded at the largest scale that
     // fits (7/8 down to 1/8) instead of being refused.
     FEATURE_SCALED_DECODE = 0x2,
+    // The tiles' pixels are given up once their textures hold them, and
+    // read back from the textures when a new device needs them.
+    FEATURE_PIXELS_IN_TEXTURES = 0x4,
 };
 
 // Features this viewer knows; the packer turns all of them on.
-constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE;
+constexpr uint32_t kKnownFeatures =
+    FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE | FEATURE_PIXELS_IN_TEXTURES;
 
 constexpr uint32_t kOptionsVersion = 1;
 

@@ -19,11 +19,12 @@ constexpr uint64_t kLargeAddressSpace = uint64_t{1} << 32;
 // own buffers (for a progressive file, 2 bytes per component and pixel) are
 // freed before the first surface is made and never come to as much.
 //
-// With mip levels every tile becomes a power-of-two chain, kept for the
-// whole run; the tiles go as their chains are made and hold less than them.
-// The chains are filled level by level through staging at their own size,
-// which the device holds once (a stretched surface it holds twice), plus
-// the staging chain of the largest tile.
+// With mip levels every tile becomes a power-of-two chain; the tiles go as
+// their chains are made and hold less than them. The chains are filled
+// level by level through staging at their own size, which the device holds
+// once (a stretched surface it holds twice), plus the staging chain of the
+// largest tile. Chains given up to their textures come back one tile at a
+// time on a rebuild, which costs no more.
 uint64_t ImageMemoryCost(uint32_t width, uint32_t height, bool mipLevels = false);
 
 // Scales the decoder offers, in eighths of the image's size.

@@ -112,7 +112,11 @@ HRESULT CPanoPlayer::PrepareScene()
 
 HRESULT CPanoPlayer::AcquireDeviceResources()
 {
-    RestoreNamedTextures(renderDevice);
+    if (startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES)) {
+        RestoreNamedTexturesGivingUpPixels(renderDevice);
+    } else {
+        RestoreNamedTextures(renderDevice);
+    }
     TraceStage("textures-built");
     for (DWORD stage = 0; stage < 3; ++stage) {
         SetStageState(renderDevice, stage, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
@@ -131,7 +135,12 @@ HRESULT CPanoPlayer::AcquireDeviceResources()
 
 HRESULT CPanoPlayer::ReleaseDeviceResources()
 {
-    ReleaseNamedTextureSurfaces();
+    if (IsRebuilding()) {
+        ReleaseNamedTextureSurfacesKeepingPixels();
+        TraceStage("textures-read-back");
+    } else {
+        ReleaseNamedTextureSurfaces();
+    }
     return S_OK;
 }
 

@@ -16,7 +16,8 @@ struct PanoramaImage {
     int32_t tileColumns = 1;
     int32_t tileRows = 1;
     uint32_t tileCount = 0;
-    uint32_t* tilePixels[kMaxTiles] = {};  // owned by the tiles' named textures
+    // As decoded; owned by the tiles' named textures, which may give them up.
+    uint32_t* tilePixels[kMaxTiles] = {};
     bool mipLevels = false;  // the tiles' textures carry chains of mip levels
 };
 

@@ -129,7 +129,8 @@ if client_shot "$work/sphere4096.exe" "Panorama - Size limit" "$work/small.png";
   xdotool key --window "$id" Escape
   wait_exit "$app_pid"
 fi
-start_program "$work/sphere16384.exe"
+rm -f "$work/sphere16384.trace"
+PANO_TRACE="$work/sphere16384.trace" start_program "$work/sphere16384.exe"
 if id=$(find_window "Panorama - Size limit" 30); then
   wait_drawn 60
   sleep 1
@@ -138,6 +139,31 @@ if id=$(find_window "Panorama - Size limit" 30); then
   differing=$(compare -metric AE -fuzz 10% "$work/small.png" "$work/large.png" null: 2>&1)
   check "the same view as the 4096 x 2048 sphere's ($differing pixels differ)" \
     in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+  # The viewer keeps no pixels of its own once the textures hold them: a
+  # new device gets them back from the old one's textures.
+  xdotool key --window "$id" F2
+  if dialog=$(find_window "Change device" 10); then
+    sleep 0.5
+    xdotool key --window "$dialog" Down
+    sleep 0.3
+    xdotool key --window "$dialog" Return
+    for _ in $(seq 60); do
+      [ "$(grep -c ' textures-built' "$work/sphere16384.trace")" -ge 2 ] && break
+      sleep 0.5
+    done
+    xdotool windowfocus "$id"
+    sleep 1
+    screenshot "$work/screen.png"
+    convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/rebuilt.png"
+    differing=$(compare -metric AE -fuzz 10% "$work/large.png" "$work/rebuilt.png" null: 2>&1)
+    check "after a device change the same picture ($differing pixels differ)" \
+      in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+    awk '$3 == "textures-read-back" {back = $1; peak = $2} $3 == "textures-built" && back {built = $1}
+      END {printf "  device change: textures read back (peak working set %d MiB by then), built again %.0f ms later\n", peak / 1024, built - back}' \
+      "$work/sphere16384.trace"
+  else
+    fail "no change-device dialog"
+  fi
   xdotool key --window "$id" Escape
   wait_exit "$app_pid" 20
   check "exit code 0" exit_code_is 0

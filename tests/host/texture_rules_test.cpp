@@ -165,3 +165,32 @@ TEST(TextureRules, EveryLayoutConvertsAsThePlainConversion)
         }
     }
 }
+
+TEST(TextureRules, FormatsThatKeepTheColoursGiveThemBack)
+{
+    struct Case {
+        const char* label;
+        DDPIXELFORMAT format;
+        bool keeps;
+    };
+    const Case cases[] = {
+        {"X8R8G8B8", kX888, true},
+        {"A8R8G8B8", k8888, true},
+        {"A8B8G8R8", RgbFormat(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000), true},
+        {"R5G6B5", k565, false},
+        {"A2R10G10B10", RgbFormat(32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000), false},
+    };
+    const uint32_t source[4] = {0xFF8040FF, 0x123456FF, 0x000000FF, 0xFFFFFFFF};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_EQ(FormatKeepsColours(c.format), c.keeps);
+        if (!c.keeps) {
+            continue;
+        }
+        uint32_t converted[2 * 3] = {};  // two rows of two, pitch of three pixels
+        ConvertPixels(source, 2, 2, c.format, reinterpret_cast<uint8_t*>(converted), 12);
+        uint32_t back[4] = {};
+        UnconvertPixels(reinterpret_cast<const uint8_t*>(converted), 12, 2, 2, c.format, back);
+        EXPECT_EQ(std::vector<uint32_t>(back, back + 4), std::vector<uint32_t>(source, source + 4));
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -412,5 +413,44 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
             level = next;
         }
         EXPECT_EQ(count, c.levels);
+    }
+}
+
+TEST_F(TextureSurfaces, PixelsGivenUpToAWholeChainComeBackFromIt)
+{
+    struct Case {
+        const char* label;
+        DWORD maxSize;
+        bool givenUp;
+    };
+    const Case cases[] = {
+        {"the whole chain at full size", 4096, true},
+        {"a chain from the level that fits: the top kept", 32, false},
+    };
+    FakeDevice fake(display_.device);
+    fake.formats = {kX888};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fake.caps.dwMaxTextureWidth = fake.caps.dwMaxTextureHeight = c.maxSize;
+        NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0);
+        for (DWORD i = 0; i < 64 * 32; ++i) {
+            texture->pixelBuffer[i] = (i * 0x9E3779B1u) | 0xFF;
+        }
+        ASSERT_EQ(BuildMipLevels(*texture), S_OK);
+        std::vector<std::vector<uint32_t>> levels;
+        for (uint32_t level = 0; level <= texture->mipLevelCount; ++level) {
+            const TextureSize size = MipLevelSize(64, 32, level);
+            const uint32_t* pixels = MipLevelPixels(*texture, level);
+            levels.emplace_back(pixels, pixels + size.width * size.height);
+        }
+        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        ASSERT_EQ(ReleaseTexturePixels(texture), c.givenUp);
+        EXPECT_EQ(texture->pixelBuffer == nullptr, c.givenUp);
+        ASSERT_EQ(ReadBackTexturePixels(texture), S_OK);
+        for (uint32_t level = 0; level <= texture->mipLevelCount; ++level) {
+            const uint32_t* pixels = MipLevelPixels(*texture, level);
+            ASSERT_NE(pixels, nullptr) << level;
+            EXPECT_TRUE(std::equal(levels[level].begin(), levels[level].end(), pixels)) << level;
+        }
     }
 }
