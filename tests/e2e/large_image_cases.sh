@@ -80,6 +80,16 @@ refused() {
   check "the fatal message ends with 0" exit_code_is 0
 }
 
+# same_view_as REFERENCE NAME WHAT: the client area, kept as NAME.png, shows
+# what the picture REFERENCE does, but for 2 % of its pixels.
+same_view_as() {
+  screenshot "$work/screen.png"
+  convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/$2.png"
+  local differing
+  differing=$(compare -metric AE -fuzz 10% "$1" "$work/$2.png" null: 2>&1)
+  check "$3 ($differing pixels differ)" in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+}
+
 pack_large() {  # pack_large IMAGE NAME TITLE [options...]
   local image=$1 name=$2 title=$3
   shift 3
@@ -134,11 +144,7 @@ PANO_TRACE="$work/sphere16384.trace" start_program "$work/sphere16384.exe"
 if id=$(find_window "Panorama - Size limit" 30); then
   wait_drawn 60
   sleep 1
-  screenshot "$work/screen.png"
-  convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/large.png"
-  differing=$(compare -metric AE -fuzz 10% "$work/small.png" "$work/large.png" null: 2>&1)
-  check "the same view as the 4096 x 2048 sphere's ($differing pixels differ)" \
-    in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+  same_view_as "$work/small.png" large "the same view as the 4096 x 2048 sphere's"
   # The viewer keeps no pixels of its own once the textures hold them: a
   # new device gets them back from the old one's textures.
   xdotool key --window "$id" F2
@@ -153,11 +159,7 @@ if id=$(find_window "Panorama - Size limit" 30); then
     done
     xdotool windowfocus "$id"
     sleep 1
-    screenshot "$work/screen.png"
-    convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/rebuilt.png"
-    differing=$(compare -metric AE -fuzz 10% "$work/large.png" "$work/rebuilt.png" null: 2>&1)
-    check "after a device change the same picture ($differing pixels differ)" \
-      in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+    same_view_as "$work/large.png" rebuilt "after a device change the same picture"
     awk '$3 == "textures-read-back" {back = $1; peak = $2} $3 == "textures-built" && back {built = $1}
       END {printf "  device change: textures read back (peak working set %d MiB by then), built again %.0f ms later\n", peak / 1024, built - back}' \
       "$work/sphere16384.trace"
@@ -196,11 +198,7 @@ if id=$(find_window "Panorama - Scaled" 60); then
   check "the panorama is drawn" wait_drawn 90
   echo "  drawn $((SECONDS - started)) s after start"
   sleep 1
-  screenshot "$work/screen.png"
-  convert "$work/screen.png" -crop "${client_w}x${client_h}+$client_x+$client_y" +repage "$work/scaled.png"
-  differing=$(compare -metric AE -fuzz 10% "$work/large.png" "$work/scaled.png" null: 2>&1)
-  check "the same view as the 16384 x 8192 sphere's ($differing pixels differ)" \
-    in_range "${differing%%.*}" 0 $((client_w * client_h / 50))
+  same_view_as "$work/large.png" scaled "the same view as the 16384 x 8192 sphere's"
   peak=$(peak_kib)
   echo "  peak working set $((peak / 1024)) MiB; the rule counts $((counted / 1024)) MiB"
   check "peak at most the count and the viewer's own" \

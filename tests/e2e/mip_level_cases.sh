@@ -39,23 +39,27 @@ rmse() {
     sed -n 's/.*(\(.*\))/\1/p' | awk '{printf "%d", $1 * 1000 + 0.5}'
 }
 
-# Fine noise, softened a little, 6000 x 1500 (tiles of 1500 x 1500, so the
-# chains are resampled to powers of two); the reference is it at a fifth.
-detail="$images/detail-6000x1500.jpg"
-if [ ! -s "$detail" ]; then
+# noise_jpeg WIDTH HEIGHT: fine noise, softened a little; made once and kept.
+noise_jpeg() {
+  noise="$images/detail-$1x$2.jpg"
+  [ -s "$noise" ] && return 0
   mkdir -p "$images"
-  convert -size 6000x1500 xc:gray50 -seed 7 +noise Random -blur 0x0.6 ppm:- |
-    cjpeg -quality 90 -sample 2x2 >"$detail.part" && mv "$detail.part" "$detail"
-fi
+  convert -size "$1x$2" xc:gray50 -seed 7 +noise Random -blur 0x0.6 ppm:- |
+    cjpeg -quality 90 -sample 2x2 >"$noise.part" && mv "$noise.part" "$noise"
+}
+
+# 6000 x 1500: tiles of 1500 x 1500, so the chains are resampled to powers
+# of two; the reference is the image at a fifth.
+noise_jpeg 6000 1500
+detail=$noise
 convert "$detail" -resize 1200x300 -quality 95 "$work/filtered.jpg"
 
 test_case "mip levels: a turn by a fraction of a pixel shimmers no more than the filtered copy"
-mip_shot filtered "$work/filtered.jpg" --no-options --fov 90 --pan "$mip_pan"
-mip_shot filtered-nudged "$work/filtered.jpg" --no-options --fov 90 --pan "$mip_nudged"
-mip_shot described "$detail" --no-options --fov 90 --pan "$mip_pan"
-mip_shot described-nudged "$detail" --no-options --fov 90 --pan "$mip_nudged"
-mip_shot levels "$detail" --fov 90 --pan "$mip_pan"
-mip_shot levels-nudged "$detail" --fov 90 --pan "$mip_nudged"
+for shot in "filtered $work/filtered.jpg --no-options" "described $detail --no-options" "levels $detail"; do
+  read -r name image without <<<"$shot"
+  mip_shot "$name" "$image" $without --fov 90 --pan "$mip_pan"
+  mip_shot "$name-nudged" "$image" $without --fov 90 --pan "$mip_nudged"
+done
 reference=$(rmse filtered filtered-nudged)
 described=$(rmse described described-nudged)
 levels=$(rmse levels levels-nudged)
@@ -72,13 +76,9 @@ check "with levels nearer the filtered copy than without" \
 test_case "mip levels: zoomed in, the top level shows the image pixel for pixel"
 # Tiles of 2048 x 1024: no level is resampled, so with and without levels
 # the magnified picture must be the same.
-exact="$images/detail-4096x1024.jpg"
-if [ ! -s "$exact" ]; then
-  convert -size 4096x1024 xc:gray50 -seed 8 +noise Random -blur 0x0.6 ppm:- |
-    cjpeg -quality 90 -sample 2x2 >"$exact.part" && mv "$exact.part" "$exact"
-fi
-mip_shot described-near "$exact" --no-options --fov 10 --pan "$mip_pan"
-mip_shot levels-near "$exact" --fov 10 --pan "$mip_pan"
+noise_jpeg 4096 1024
+mip_shot described-near "$noise" --no-options --fov 10 --pan "$mip_pan"
+mip_shot levels-near "$noise" --fov 10 --pan "$mip_pan"
 same=$(rmse described-near levels-near)
 echo "  zoomed in, with and without levels differ by $same"
 check "zoomed in, with and without levels the same picture ($same)" in_range "$same" 0 2

@@ -20,16 +20,6 @@ uint32_t PlainAverage(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
     return word;
 }
 
-NamedTexture* TextureOf(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels)
-{
-    DestroyAllNamedTextures();
-    EXPECT_EQ(CreateNamedTexture("t", width, height, 0, TEXOPT_DEPTH32), S_OK);
-    NamedTexture* texture = FindNamedTexture("t");
-    texture->pixelBuffer = static_cast<uint32_t*>(std::malloc(pixels.size() * 4));
-    std::copy(pixels.begin(), pixels.end(), texture->pixelBuffer);
-    return texture;
-}
-
 }  // namespace
 
 TEST(MipLevels, HalvingMatchesThePlainAverageOfEveryChannel)
@@ -62,22 +52,24 @@ TEST(MipLevels, AnOddTileBecomesAPowerOfTwoChainDownToOnePixel)
     // colours apart at the edges (nothing wraps round) and the last level
     // is their mix.
     const uint32_t red = 0xFF0000FF, blue = 0x0000FFFF;
-    std::vector<uint32_t> pixels(15, blue);
-    for (int y = 0; y < 5; ++y) {
-        pixels[y * 3] = red;
+    NamedTexture texture{};
+    texture.width = 3;
+    texture.height = 5;
+    texture.pixelBuffer = static_cast<uint32_t*>(std::malloc(15 * sizeof(uint32_t)));
+    for (int i = 0; i < 15; ++i) {
+        texture.pixelBuffer[i] = i % 3 == 0 ? red : blue;
     }
-    NamedTexture* texture = TextureOf(3, 5, pixels);
-    ASSERT_EQ(BuildMipLevels(*texture), S_OK);
-    EXPECT_EQ(texture->width, 4u);
-    EXPECT_EQ(texture->height, 8u);
-    ASSERT_EQ(texture->mipLevelCount, 3u);  // 2 x 4, 1 x 2, 1 x 1
+    ASSERT_EQ(BuildMipLevels(texture), S_OK);
+    EXPECT_EQ(texture.width, 4u);
+    EXPECT_EQ(texture.height, 8u);
+    ASSERT_EQ(texture.mipLevelCount, 3u);  // 2 x 4, 1 x 2, 1 x 1
     for (uint32_t y = 0; y < 8; ++y) {
-        EXPECT_EQ(texture->pixelBuffer[y * 4], red) << y;
-        EXPECT_EQ(texture->pixelBuffer[y * 4 + 3], blue) << y;
+        EXPECT_EQ(texture.pixelBuffer[y * 4], red) << y;
+        EXPECT_EQ(texture.pixelBuffer[y * 4 + 3], blue) << y;
     }
-    const uint32_t last = MipLevelPixels(*texture, 3)[0];
+    const uint32_t last = MipLevelPixels(texture, 3)[0];
     EXPECT_GT(last >> 24, 0x20u) << std::hex << last;
     EXPECT_GT((last >> 8) & 0xFF, 0x80u) << std::hex << last;
     EXPECT_EQ(last & 0xFF, 0xFFu) << std::hex << last;
-    DestroyAllNamedTextures();
+    FreeTexturePixels(texture);
 }

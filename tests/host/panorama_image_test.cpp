@@ -347,11 +347,10 @@ TEST_F(PanoramaLoading, MipLevelsGiveEveryTileAPowerOfTwoChain)
     options_.features = FEATURE_MIP_LEVELS;
     ASSERT_TRUE(Load(Sample(2605, 635)));
     ASSERT_TRUE(image_.mipLevels);
-    for (const char* name : {"panotexture1", "panotexture2"}) {
-        const NamedTexture* tile = FindNamedTexture(name);
-        EXPECT_EQ(tile->width, 2048u) << name;
-        EXPECT_EQ(tile->height, 1024u) << name;
-        EXPECT_EQ(tile->mipLevelCount, 11u) << name;
+    for (const NamedTexture* tile = namedTextureList; tile; tile = tile->next) {
+        EXPECT_EQ(tile->width, 2048u) << tile->name;
+        EXPECT_EQ(tile->height, 1024u) << tile->name;
+        EXPECT_EQ(tile->mipLevelCount, 11u) << tile->name;
     }
     EXPECT_EQ(image_.tilePixels[0], FindNamedTexture("panotexture1")->pixelBuffer);
 }

@@ -363,18 +363,19 @@ TEST_F(TextureSurfaces, AStagingSurfaceThatCannotBeLockedLeavesTheTextureWithout
     EXPECT_EQ(recorder.surfaceRequests.size(), 2u) << "the texture and its staging surface";
 }
 
-TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
+TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldThemAll)
 {
     struct Case {
         const char* label;
         DWORD filterCaps;  // 0: the device's own
         DWORD maxSize;
         DWORD levels, firstLevel;
+        bool pixelsGivenUp;
     };
     const Case cases[] = {
-        {"the device's own caps", 0, 4096, 7, 0},
-        {"a maximum of 32: from the level that fits", 0, 32, 6, 1},
-        {"no filtering between levels: the top alone", D3DPTFILTERCAPS_LINEAR, 4096, 1, 0},
+        {"the device's own caps", 0, 4096, 7, 0, true},
+        {"a maximum of 32: from the level that fits", 0, 32, 6, 1, false},
+        {"no filtering between levels: the top alone", D3DPTFILTERCAPS_LINEAR, 4096, 1, 0, false},
     };
     FakeDevice fake(display_.device);
     fake.formats = {kX888};
@@ -389,6 +390,12 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
             texture->pixelBuffer[i] = (i * 0x9E3779B1u) | 0xFF;
         }
         ASSERT_EQ(BuildMipLevels(*texture), S_OK);
+        std::vector<std::vector<uint32_t>> levels;
+        for (uint32_t level = 0; level <= texture->mipLevelCount; ++level) {
+            const TextureSize size = MipLevelSize(64, 32, level);
+            const uint32_t* pixels = MipLevelPixels(*texture, level);
+            levels.emplace_back(pixels, pixels + size.width * size.height);
+        }
         ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
         const PixelConverter convert(Desc(texture->surface).ddpfPixelFormat);
         IDirectDrawSurface7* level = texture->surface;
@@ -396,12 +403,10 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
         DWORD count = 0;
         for (; level; ++count) {
             const TextureSize size = MipLevelSize(64, 32, c.firstLevel + count);
-            const DDSURFACEDESC2 desc = Desc(level);
-            EXPECT_EQ(desc.dwWidth, size.width) << count;
-            EXPECT_EQ(desc.dwHeight, size.height) << count;
-            const uint32_t* pixels = MipLevelPixels(*texture, c.firstLevel + count);
+            EXPECT_EQ(Desc(level).dwWidth, size.width) << count;
+            EXPECT_EQ(Desc(level).dwHeight, size.height) << count;
             EXPECT_EQ(PixelAt(level, size.width - 1, size.height - 1) & 0xFFFFFF,
-                      convert(pixels[size.width * size.height - 1]))
+                      convert(levels[c.firstLevel + count].back()))
                 << count;
             DDSCAPS2 caps = {};
             caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
@@ -413,44 +418,13 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelWhereTheDeviceFiltersBetweenThem)
             level = next;
         }
         EXPECT_EQ(count, c.levels);
-    }
-}
 
-TEST_F(TextureSurfaces, PixelsGivenUpToAWholeChainComeBackFromIt)
-{
-    struct Case {
-        const char* label;
-        DWORD maxSize;
-        bool givenUp;
-    };
-    const Case cases[] = {
-        {"the whole chain at full size", 4096, true},
-        {"a chain from the level that fits: the top kept", 32, false},
-    };
-    FakeDevice fake(display_.device);
-    fake.formats = {kX888};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        fake.caps.dwMaxTextureWidth = fake.caps.dwMaxTextureHeight = c.maxSize;
-        NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0);
-        for (DWORD i = 0; i < 64 * 32; ++i) {
-            texture->pixelBuffer[i] = (i * 0x9E3779B1u) | 0xFF;
-        }
-        ASSERT_EQ(BuildMipLevels(*texture), S_OK);
-        std::vector<std::vector<uint32_t>> levels;
-        for (uint32_t level = 0; level <= texture->mipLevelCount; ++level) {
-            const TextureSize size = MipLevelSize(64, 32, level);
-            const uint32_t* pixels = MipLevelPixels(*texture, level);
-            levels.emplace_back(pixels, pixels + size.width * size.height);
-        }
-        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
-        ASSERT_EQ(ReleaseTexturePixels(texture), c.givenUp);
-        EXPECT_EQ(texture->pixelBuffer == nullptr, c.givenUp);
+        ASSERT_EQ(ReleaseTexturePixels(texture), c.pixelsGivenUp);
         ASSERT_EQ(ReadBackTexturePixels(texture), S_OK);
-        for (uint32_t level = 0; level <= texture->mipLevelCount; ++level) {
-            const uint32_t* pixels = MipLevelPixels(*texture, level);
-            ASSERT_NE(pixels, nullptr) << level;
-            EXPECT_TRUE(std::equal(levels[level].begin(), levels[level].end(), pixels)) << level;
+        for (uint32_t i = 0; i < levels.size(); ++i) {
+            const uint32_t* pixels = MipLevelPixels(*texture, i);
+            ASSERT_NE(pixels, nullptr) << i;
+            EXPECT_TRUE(std::equal(levels[i].begin(), levels[i].end(), pixels)) << i;
         }
     }
 }
