@@ -405,6 +405,9 @@ void RestoreNamedTexturesGivingUpPixels(IDirect3DDevice7* device)
 void ReleaseNamedTextureSurfacesKeepingPixels()
 {
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
+        if (!texture->pixelBuffer && texture->surface) {
+            TraceStage("texture-read-back", texture->name);
+        }
         ReadBackTexturePixels(texture);
         ReleaseAndClear(texture->surface);
     }
