@@ -24,6 +24,16 @@ peak_kib() {
   awk '/^VmHWM/ {print $2}' "/proc/$app_pid/status"
 }
 
+# peak_within COUNTED_KIB: the viewer's peak working set is at most what the
+# rule counts and the viewer's own.
+peak_within() {
+  local peak
+  peak=$(peak_kib)
+  echo "  peak working set $((peak / 1024)) MiB; the rule counts $(($1 / 1024)) MiB"
+  check "peak $((peak / 1024)) MiB, at most the $(($1 / 1024)) MiB counted and the viewer's own" \
+    in_range "${peak:-0}" 1 $(($1 + viewer_own_kib))
+}
+
 # Zoom out by five wheel clicks towards the user, then drag, ROUNDS times
 # or until SECONDS have passed.
 zoom_out_and_drag() {  # zoom_out_and_drag ROUNDS SECONDS
@@ -50,11 +60,7 @@ show_large() {
   check "the panorama is drawn" wait_drawn 60
   check "it lives through zooming out and dragging" zoom_out_and_drag "$3" "$4"
   check "the picture is still drawn" drawn
-  local peak
-  peak=$(peak_kib)
-  echo "  peak working set $((peak / 1024)) MiB; the rule counts $((counted / 1024)) MiB"
-  check "peak $((peak / 1024)) MiB, at most the $((counted / 1024)) MiB counted and the viewer's own" \
-    in_range "${peak:-0}" 1 $((counted + viewer_own_kib))
+  peak_within "$counted"
   xdotool key --window "$id" Escape
   wait_exit "$app_pid" 20
   check "Escape ends it with 0 ($exit_code)" exit_code_is 0
@@ -199,10 +205,7 @@ if id=$(find_window "Panorama - Scaled" 60); then
   echo "  drawn $((SECONDS - started)) s after start"
   sleep 1
   same_view_as "$work/large.png" scaled "the same view as the 16384 x 8192 sphere's"
-  peak=$(peak_kib)
-  echo "  peak working set $((peak / 1024)) MiB; the rule counts $((counted / 1024)) MiB"
-  check "peak at most the count and the viewer's own" \
-    in_range "${peak:-0}" 1 $((counted + viewer_own_kib))
+  peak_within "$counted"
   xdotool key --window "$id" Escape
   wait_exit "$app_pid" 20
   check "exit code 0" exit_code_is 0
