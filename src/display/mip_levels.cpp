@@ -29,16 +29,21 @@ std::vector<Tap> Taps(uint32_t m, uint32_t n)
     return taps;
 }
 
-// a and b mixed, weight/256 of b, channel by channel and rounded: two
-// channels at a time, in lanes of 16 bits that hold 255 * 256 without
-// carrying into the next.
+// A word's bytes 0 and 2, and 1 and 3, each in a lane of 16 bits: room to
+// add or weigh two channels at a time without carrying into the next.
+uint32_t EvenBytes(uint32_t p) { return p & 0x00FF00FFu; }
+uint32_t OddBytes(uint32_t p) { return (p >> 8) & 0x00FF00FFu; }
+
+// Lanes back into a word.
+uint32_t Word(uint32_t even, uint32_t odd) { return (even & 0x00FF00FFu) | (odd & 0x00FF00FFu) << 8; }
+
+// a and b mixed, weight/256 of b, channel by channel and rounded; a lane
+// holds 255 * 256.
 uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight)
 {
     const uint32_t keep = kOne - weight;
-    const uint32_t even = ((a & 0x00FF00FFu) * keep + (b & 0x00FF00FFu) * weight + 0x00800080u) >> 8;
-    const uint32_t odd =
-        (((a >> 8) & 0x00FF00FFu) * keep + ((b >> 8) & 0x00FF00FFu) * weight + 0x00800080u) >> 8;
-    return (even & 0x00FF00FFu) | (odd & 0x00FF00FFu) << 8;
+    return Word((EvenBytes(a) * keep + EvenBytes(b) * weight + 0x00800080u) >> 8,
+                (OddBytes(a) * keep + OddBytes(b) * weight + 0x00800080u) >> 8);
 }
 
 // One source row resampled across.
@@ -49,30 +54,16 @@ void ResampleRow(const uint32_t* row, const std::vector<Tap>& taps, uint32_t* ou
     }
 }
 
-// Sum of two words' bytes 0 and 2 (mask 0x00FF00FF), lanes of 16 bits.
-uint32_t EvenBytes(uint32_t p) { return p & 0x00FF00FFu; }
-uint32_t OddBytes(uint32_t p) { return (p >> 8) & 0x00FF00FFu; }
-
 // The rounded average of four words, channel by channel.
 uint32_t Average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 {
-    const uint32_t even = (EvenBytes(a) + EvenBytes(b) + EvenBytes(c) + EvenBytes(d) + 0x00020002u) >> 2;
-    const uint32_t odd = (OddBytes(a) + OddBytes(b) + OddBytes(c) + OddBytes(d) + 0x00020002u) >> 2;
-    return (even & 0x00FF00FFu) | (odd & 0x00FF00FFu) << 8;
+    return Word((EvenBytes(a) + EvenBytes(b) + EvenBytes(c) + EvenBytes(d) + 0x00020002u) >> 2,
+                (OddBytes(a) + OddBytes(b) + OddBytes(c) + OddBytes(d) + 0x00020002u) >> 2);
 }
 
 uint32_t* AllocatePixels(TextureSize size)
 {
     return static_cast<uint32_t*>(std::malloc(size_t{size.width} * size.height * sizeof(uint32_t)));
-}
-
-void FreeLevels(NamedTexture& texture)
-{
-    for (uint32_t i = 0; i < texture.mipLevelCount; ++i) {
-        std::free(texture.mipPixels[i]);
-        texture.mipPixels[i] = nullptr;
-    }
-    texture.mipLevelCount = 0;
 }
 
 }  // namespace
@@ -153,7 +144,7 @@ void HalvePixels(const uint32_t* from, uint32_t width, uint32_t height, uint32_t
 
 HRESULT BuildMipLevels(NamedTexture& texture)
 {
-    FreeLevels(texture);
+    FreeMipLevels(texture);
     if (!texture.pixelBuffer) {
         return E_INVALIDARG;
     }
@@ -174,7 +165,7 @@ HRESULT BuildMipLevels(NamedTexture& texture)
     for (uint32_t level = 1; level <= below; ++level) {
         uint32_t* pixels = AllocatePixels(MipLevelSize(top.width, top.height, level));
         if (!pixels) {
-            FreeLevels(texture);
+            FreeMipLevels(texture);
             return E_OUTOFMEMORY;
         }
         const TextureSize above = MipLevelSize(top.width, top.height, level - 1);

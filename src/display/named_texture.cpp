@@ -68,14 +68,20 @@ NamedTexture* FindNamedTexture(const char* name)
     return nullptr;
 }
 
-void FreeTexturePixels(NamedTexture& texture)
+void FreeMipLevels(NamedTexture& texture)
 {
-    std::free(texture.pixelBuffer);
-    texture.pixelBuffer = nullptr;
     for (uint32_t i = 0; i < texture.mipLevelCount; ++i) {
         std::free(texture.mipPixels[i]);
         texture.mipPixels[i] = nullptr;
     }
+    texture.mipLevelCount = 0;
+}
+
+void FreeTexturePixels(NamedTexture& texture)
+{
+    std::free(texture.pixelBuffer);
+    texture.pixelBuffer = nullptr;
+    FreeMipLevels(texture);
 }
 
 void DestroyNamedTexture(NamedTexture* texture)

@@ -31,7 +31,8 @@ struct NamedTexture {
     uint32_t* pixelBuffer;         // owned (malloc); width x height words 0xRRGGBBAA, rows from the top
     // Mip levels below the pixel buffer, each half the size of the one above
     // (at least 1): mipPixels[i] is level i + 1, owned (malloc), in the
-    // pixel buffer's format. None unless BuildMipLevels made them.
+    // pixel buffer's format. None unless BuildMipLevels made them or they
+    // were read back from a surface with levels.
     uint32_t mipLevelCount;
     uint32_t* mipPixels[kMaxMipLevels];
 };
@@ -47,7 +48,10 @@ HRESULT CreateNamedTexture(const char* name, uint32_t width, uint32_t height, ui
 // The newest container whose name equals name without regard to case.
 NamedTexture* FindNamedTexture(const char* name);
 
-// Frees the pixel buffer and the mip levels; the level count stays.
+// Frees the mip levels; the texture then has none.
+void FreeMipLevels(NamedTexture& texture);
+
+// Frees the pixel buffer and the mip levels.
 void FreeTexturePixels(NamedTexture& texture);
 
 // Releases the surface, frees the pixels and mip levels, unlinks and frees the container.

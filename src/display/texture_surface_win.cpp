@@ -194,7 +194,8 @@ private:
     std::vector<IDirectDrawSurface7*> levels_;
 };
 
-// Fills the chain's levels from the texture's, starting at level first.
+// Fills the surface's levels from the texture's, starting at level first;
+// a surface without levels takes the first alone.
 HRESULT FillChain(NamedTexture* texture, uint32_t first, IDirectDraw7* directDraw,
                   StagingChain& staging)
 {
@@ -282,11 +283,7 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
         texture->surface = nullptr;
     } else if (texture->pixelBuffer) {
         TraceStage("texture-create", texture->name);
-        result = chain ? FillChain(texture, first, directDraw, staging)
-                       : CopyThroughStaging(texture->surface,
-                                            {texture->name, texture->pixelBuffer, texture->width,
-                                             texture->height},
-                                            directDraw, staging.levels[0]);
+        result = FillChain(texture, first, directDraw, staging);
         if (FAILED(result)) {
             ReleaseAndClear(texture->surface);  // never half filled
         }
@@ -347,16 +344,19 @@ HRESULT ReadBackTexturePixels(NamedTexture* texture)
     if (texture->pixelBuffer || !texture->surface) {
         return S_OK;
     }
+    TraceStage("texture-read-back", texture->name);
     const MipChainSurfaces chain(texture->surface);
-    if (chain.Size() != texture->mipLevelCount + 1) {
-        return E_FAIL;
-    }
+    const uint32_t levels = static_cast<uint32_t>(std::min<size_t>(chain.Size(), kMaxMipLevels + 1));
     HRESULT result = S_OK;
-    for (uint32_t level = 0; level < chain.Size() && SUCCEEDED(result); ++level) {
+    for (uint32_t level = 0; level < levels && SUCCEEDED(result); ++level) {
         const TextureSize size = MipLevelSize(texture->width, texture->height, level);
         auto* pixels =
             static_cast<uint32_t*>(std::malloc(size_t{size.width} * size.height * sizeof(uint32_t)));
-        (level == 0 ? texture->pixelBuffer : texture->mipPixels[level - 1]) = pixels;
+        if (level == 0) {
+            texture->pixelBuffer = pixels;
+        } else {
+            texture->mipPixels[texture->mipLevelCount++] = pixels;
+        }
         DDSURFACEDESC2 desc;
         PrepareSurfaceDesc(desc, 0, 0);
         result = !pixels ? E_OUTOFMEMORY
@@ -405,9 +405,6 @@ void RestoreNamedTexturesGivingUpPixels(IDirect3DDevice7* device)
 void ReleaseNamedTextureSurfacesKeepingPixels()
 {
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
-        if (!texture->pixelBuffer && texture->surface) {
-            TraceStage("texture-read-back", texture->name);
-        }
         ReadBackTexturePixels(texture);
         ReleaseAndClear(texture->surface);
     }

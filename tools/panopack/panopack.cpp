@@ -226,23 +226,25 @@ std::optional<ViewerOptions> ParseOptionsRecord(const PackedFile& file,
                   : std::nullopt;
 }
 
-ViewerOptions ReadOptions(const PackedFile& file, const PayloadRecordInfo* record)
+void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, std::ostream& out)
 {
-    return ParseOptionsRecord(file, record).value_or(ViewerOptions{});
-}
-
-void PrintOptions(const PackedFile& file, const PayloadRecordInfo* record, std::ostream& out)
-{
-    const std::optional<ViewerOptions> options = ParseOptionsRecord(file, record);
     if (!options) {
-        out << "options: " << (record ? "malformed, ignored" : "none")
+        out << "options: " << (hasRecord ? "malformed, ignored" : "none")
             << " (the viewer does what the settings describe)\n";
         return;
     }
-    const auto flag = [&options](ViewerFeature feature) { return options->Has(feature) ? "yes" : "no"; };
-    out << "options:\n"
-        << "  mip levels:      " << flag(FEATURE_MIP_LEVELS) << "\n"
-        << "  scaled decode:   " << flag(FEATURE_SCALED_DECODE) << "\n";
+    static const struct {
+        ViewerFeature feature;
+        const char* label;
+    } kFeatures[] = {
+        {FEATURE_MIP_LEVELS, "  mip levels:      "},
+        {FEATURE_SCALED_DECODE, "  scaled decode:   "},
+        {FEATURE_PIXELS_IN_TEXTURES, "  lean memory:     "},
+    };
+    out << "options:\n";
+    for (const auto& f : kFeatures) {
+        out << f.label << (options->Has(f.feature) ? "yes" : "no") << "\n";
+    }
 }
 
 bool IsJpegFile(const std::string& path)
@@ -344,7 +346,8 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << "record type " << int{record.type} << " (" << kind << "): " << record.length
             << " bytes at offset " << record.dataOffset << "\n";
     }
-    const ViewerOptions options = ReadOptions(file, FirstRecord(listing, PAYLOAD_OPTIONS));
+    const PayloadRecordInfo* optionsRecord = FirstRecord(listing, PAYLOAD_OPTIONS);
+    const std::optional<ViewerOptions> options = ParseOptionsRecord(file, optionsRecord);
     if (const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE)) {
         const std::vector<uint8_t> jpeg(file.bytes.begin() + image->dataOffset,
                                         file.bytes.begin() + image->dataOffset + image->length);
@@ -352,7 +355,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         if (ReadJpegInfo(jpeg, info, error)) {
             out << "image: " << info.width << " x " << info.height << ", " << info.components
                 << " components\n";
-            PrintImageMemory(info, options, out);
+            PrintImageMemory(info, options.value_or(ViewerOptions{}), out);
         } else {
             out << "image: not a JPEG (" << error << ")\n";
         }
@@ -361,7 +364,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         out << "settings:\n";
         PrintSettings(settings, out);
     }
-    PrintOptions(file, FirstRecord(listing, PAYLOAD_OPTIONS), out);
+    PrintOptions(options, optionsRecord != nullptr, out);
     return 0;
 }
 
