@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "display/com_release_win.h"
@@ -136,6 +137,9 @@ HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& sourc
     return S_OK;
 }
 
+
+}  // namespace
+
 // Staging surfaces for a whole chain, one per level, kept from one texture
 // to the next like the single one of a texture without levels. Filled
 // through staging, level by level, Wine keeps one copy of each level where
@@ -143,6 +147,8 @@ HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& sourc
 struct StagingChain {
     StagingSurface levels[kMaxMipLevels + 1];
 };
+
+namespace {
 
 // The first of the texture's levels that fits a surface of this size.
 uint32_t FirstFittingLevel(const NamedTexture& texture, const TextureSize& size)
@@ -314,6 +320,25 @@ HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
     return BuildWithStaging(texture, device, staging);
 }
 
+TextureSurfaceBuilder::TextureSurfaceBuilder(IDirect3DDevice7* device)
+    : device_(device), staging_(new (std::nothrow) StagingChain)
+{
+}
+
+TextureSurfaceBuilder::~TextureSurfaceBuilder() = default;
+
+void TextureSurfaceBuilder::Build(NamedTexture* texture, bool givingUpPixels)
+{
+    if (!staging_) {
+        BuildTextureSurface(texture, device_);
+    } else {
+        BuildWithStaging(texture, device_, *staging_);
+    }
+    if (givingUpPixels) {
+        ReleaseTexturePixels(texture);
+    }
+}
+
 HRESULT CopyPixelBuffer(NamedTexture* texture)
 {
     IDirectDraw7* directDraw = nullptr;
@@ -386,19 +411,18 @@ HRESULT RestoreNamedTexture(const char* name, IDirect3DDevice7* device)
 
 HRESULT RestoreNamedTextures(IDirect3DDevice7* device)
 {
-    StagingChain staging;
+    TextureSurfaceBuilder builder(device);
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
-        BuildWithStaging(texture, device, staging);
+        builder.Build(texture, false);
     }
     return S_OK;
 }
 
 void RestoreNamedTexturesGivingUpPixels(IDirect3DDevice7* device)
 {
-    StagingChain staging;
+    TextureSurfaceBuilder builder(device);
     for (NamedTexture* texture = namedTextureList; texture; texture = texture->next) {
-        BuildWithStaging(texture, device, staging);
-        ReleaseTexturePixels(texture);
+        builder.Build(texture, true);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <ddraw.h>
 #include <d3d.h>
 
+#include <memory>
+
 #include "display/named_texture.h"
 
 // What the texture-format enumeration looks for.
@@ -52,6 +54,26 @@ HRESULT ReadBackTexturePixels(NamedTexture* texture);
 // that the pixels and the surfaces of every texture never exist at once. A
 // failure leaves that texture without pixels.
 void ReleaseNamedTextureSurfacesKeepingPixels();
+
+struct StagingChain;
+
+// Builds texture surfaces for one device one after another, keeping the
+// staging surfaces from one texture to the next.
+class TextureSurfaceBuilder {
+public:
+    explicit TextureSurfaceBuilder(IDirect3DDevice7* device);
+    ~TextureSurfaceBuilder();
+    TextureSurfaceBuilder(const TextureSurfaceBuilder&) = delete;
+    TextureSurfaceBuilder& operator=(const TextureSurfaceBuilder&) = delete;
+
+    // BuildTextureSurface; a failure leaves the texture without a surface.
+    // givingUpPixels: then ReleaseTexturePixels.
+    void Build(NamedTexture* texture, bool givingUpPixels);
+
+private:
+    IDirect3DDevice7* device_;
+    std::unique_ptr<StagingChain> staging_;  // null without the memory: each build makes its own
+};
 
 // Can the device blend linearly between mip levels?
 bool FiltersBetweenMipLevels(const D3DDEVICEDESC7& caps);

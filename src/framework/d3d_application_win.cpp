@@ -227,7 +227,7 @@ HRESULT CD3DApplication::BuildEnvironment()
         direct3D = nullptr;
         renderDevice = nullptr;
         renderTarget = nullptr;
-        if (!selectedDevice->hardwareRaster) {
+        if (result == APPERR_SCENE_FAILED || !selectedDevice->hardwareRaster) {
             return result;
         }
         ShowFrameworkError(result, ERRKIND_FALLBACK);

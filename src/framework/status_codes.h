@@ -11,6 +11,9 @@ constexpr HRESULT APPERR_DDRAW_CREATE_FAILED = Status(0x81000001);
 constexpr HRESULT APPERR_ENUMERATION_FAILED = Status(0x81000002);
 constexpr HRESULT APPERR_NO_COMPATIBLE_DEVICES = Status(0x81000003);
 constexpr HRESULT APPERR_NO_D3D_DEVICES = Status(0x81000004);
+// The scene's own content failed (the panorama did not decode): no other
+// device would mend it. Shown with the generic text.
+constexpr HRESULT APPERR_SCENE_FAILED = Status(0x81000005);
 
 constexpr HRESULT FWERR_GENERIC = Status(0x82000000);
 constexpr HRESULT FWERR_NO_DIRECTDRAW = Status(0x82000001);

@@ -22,11 +22,15 @@ enum ViewerFeature : uint32_t {
     // The tiles' pixels are given up once their textures hold them, and
     // read back from the textures when a new device needs them.
     FEATURE_PIXELS_IN_TEXTURES = 0x4,
+    // The window opens as soon as the image's size is known, and each tile's
+    // texture is built as soon as the tile is decoded, while the rest of the
+    // image decodes.
+    FEATURE_TEXTURES_WHILE_DECODING = 0x8,
 };
 
 // Features this viewer knows; the packer turns all of them on.
-constexpr uint32_t kKnownFeatures =
-    FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE | FEATURE_PIXELS_IN_TEXTURES;
+constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
+                                    FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING;
 
 constexpr uint32_t kOptionsVersion = 1;
 

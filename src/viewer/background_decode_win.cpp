@@ -12,8 +12,26 @@ void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t 
     memoryLimit_ = memoryLimit;
     options_ = options;
     succeeded_ = false;
+    tilesReady_ = -1;
+    ended_ = false;
     pending_ = true;
     thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, 0, nullptr));
+}
+
+bool BackgroundDecode::WaitForTiles(uint32_t count)
+{
+    const auto wanted = static_cast<int32_t>(count);
+    if (!thread_) {  // the decode runs in Finish, or was never started
+        Finish();
+        return ended_ && tilesReady_ >= wanted;
+    }
+    AcquireSRWLockExclusive(&lock_);
+    while (tilesReady_ < wanted && !ended_) {
+        SleepConditionVariableSRW(&progressed_, &lock_, INFINITE, 0);
+    }
+    const bool ready = tilesReady_ >= wanted;
+    ReleaseSRWLockExclusive(&lock_);
+    return ready;
 }
 
 bool BackgroundDecode::Finish()
@@ -32,10 +50,23 @@ bool BackgroundDecode::Finish()
     return succeeded_;
 }
 
+void BackgroundDecode::TilesReady(uint32_t count)
+{
+    AcquireSRWLockExclusive(&lock_);
+    tilesReady_ = static_cast<int32_t>(count);
+    ReleaseSRWLockExclusive(&lock_);
+    WakeAllConditionVariable(&progressed_);
+}
+
 unsigned __stdcall BackgroundDecode::Run(void* self)
 {
     auto& decode = *static_cast<BackgroundDecode*>(self);
-    decode.succeeded_ = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
-                                       decode.memoryLimit_, decode.options_);
+    const bool succeeded = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
+                                        decode.memoryLimit_, decode.options_, &decode);
+    AcquireSRWLockExclusive(&decode.lock_);
+    decode.succeeded_ = succeeded;
+    decode.ended_ = true;
+    ReleaseSRWLockExclusive(&decode.lock_);
+    WakeAllConditionVariable(&decode.progressed_);
     return 0;
 }

@@ -1,14 +1,15 @@
 // The panorama's decode on a thread of its own, started before the display
 // devices are enumerated, so that the two overlap: for a large image the
-// decode takes as long as setting up the driver. Nothing else runs on that
-// thread, and the window thread touches the image only after Finish.
+// decode takes as long as setting up the driver. The window thread touches
+// the image only after Finish, or the tiles that WaitForTiles has seen
+// final while the rest still decodes.
 #pragma once
 
 #include <windows.h>
 
 #include "viewer/panorama_image.h"
 
-class BackgroundDecode {
+class BackgroundDecode : private TileProgress {
 public:
     BackgroundDecode() = default;
     ~BackgroundDecode() { Finish(); }
@@ -19,11 +20,18 @@ public:
     // decode. Without a thread the decode runs in Finish instead.
     void Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
                uint64_t memoryLimit, const ViewerOptions& options);
+    // Waits until the first count tiles are final (for 0: until the image's
+    // size and tile grid are set), or the decode has ended. False when it
+    // ended without them.
+    bool WaitForTiles(uint32_t count);
     // Waits for the decode; LoadPanorama's result. False when none was started.
     bool Finish();
+    // Started and not yet finished.
+    bool Pending() const { return pending_; }
 
 private:
     static unsigned __stdcall Run(void* self);
+    void TilesReady(uint32_t count) override;
 
     PanoramaImage* image_ = nullptr;
     const char* exePath_ = nullptr;
@@ -33,4 +41,10 @@ private:
     HANDLE thread_ = nullptr;
     bool pending_ = false;  // started, not yet finished
     bool succeeded_ = false;
+    // The decode's progress, shared with its thread under the lock: tiles
+    // final (-1 before the grid is set), and whether the decode has ended.
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE progressed_ = CONDITION_VARIABLE_INIT;
+    int32_t tilesReady_ = -1;
+    bool ended_ = false;
 };

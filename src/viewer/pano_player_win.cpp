@@ -4,6 +4,7 @@
 
 #include "display/texture_surface_win.h"
 #include "framework/stage_trace_win.h"
+#include "framework/status_codes.h"
 #include "math/d3d_math.h"
 #include "package/startup_state.h"
 #include "resources/resource_ids.h"
@@ -101,18 +102,49 @@ HRESULT CPanoPlayer::PrepareScene()
     ChooseMode(*selectedDevice, DesktopMode());
     selectedDevice->inWindow =
         startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
-    if (!decode_.Finish()) {
-        return E_FAIL;
+    // With textures built while decoding, the window opens once the tile
+    // grid is set: the mesh needs no more.
+    if (startupState.options.Has(FEATURE_TEXTURES_WHILE_DECODING)) {
+        if (!decode_.WaitForTiles(0)) {
+            return E_FAIL;
+        }
+        TraceStage("tile-grid-set");
+    } else {
+        if (!decode_.Finish()) {
+            return E_FAIL;
+        }
+        TraceStage("decode-end");
     }
-    TraceStage("decode-end");
     const HRESULT built = BuildPanoramaMesh(mesh, extent, image);
     TraceStage("mesh-built");
     return built;
 }
 
+// The first build while the image still decodes: each tile's texture as
+// soon as the tile is final, in the tiles' order. A decode that fails is the
+// scene's failure, which no other device would mend.
+HRESULT CPanoPlayer::BuildTexturesWhileDecoding()
+{
+    const bool givingUpPixels = startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES);
+    TextureSurfaceBuilder builder(renderDevice);
+    for (uint32_t k = 0; k < image.tileCount && decode_.WaitForTiles(k + 1); ++k) {
+        char name[13];
+        TileTextureName(static_cast<int>(k), name);
+        builder.Build(FindNamedTexture(name), givingUpPixels);
+    }
+    const bool decoded = decode_.Finish();
+    TraceStage("decode-end");
+    return decoded ? S_OK : APPERR_SCENE_FAILED;
+}
+
 HRESULT CPanoPlayer::AcquireDeviceResources()
 {
-    if (startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES)) {
+    if (decode_.Pending()) {
+        const HRESULT built = BuildTexturesWhileDecoding();
+        if (FAILED(built)) {
+            return built;
+        }
+    } else if (startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES)) {
         RestoreNamedTexturesGivingUpPixels(renderDevice);
     } else {
         RestoreNamedTextures(renderDevice);

@@ -47,6 +47,7 @@ private:
     ViewLimits Limits() const;
     void ApplyInputAction(HWND window, InputAction action);
     void ShowNavigationCursor(int cursor);
+    HRESULT BuildTexturesWhileDecoding();
 
     // Declared after the image it fills: it finishes before the image goes.
     BackgroundDecode decode_;

@@ -83,11 +83,34 @@ void ConvertSamples(const JSAMPLE* s, int components, uint32_t width, uint32_t* 
     }
 }
 
+// Makes tiles first to end - 1 final, one after another: each gets its
+// chain of mip levels when the image has them (its full-size pixels go
+// before the next tile's chain is made), then is handed over. False when a
+// chain cannot be made.
+bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgress* progress)
+{
+    for (uint32_t k = first; k < end; ++k) {
+        if (image.mipLevels) {
+            char name[13];
+            TileTextureName(static_cast<int>(k), name);
+            NamedTexture* texture = FindNamedTexture(name);
+            if (BuildMipLevels(*texture) != S_OK) {
+                return false;
+            }
+            image.tilePixels[k] = texture->pixelBuffer;
+        }
+        if (progress) {
+            progress->TilesReady(k + 1);
+        }
+    }
+    return true;
+}
+
 // The decoding proper. Nothing in here may own resources with destructors:
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
 bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t memoryLimit,
-            const ViewerOptions* options, DecodeErrors* errors)
+            const ViewerOptions* options, TileProgress* progress, DecodeErrors* errors)
 {
     jpeg_decompress_struct cinfo;
     uint32_t* volatile batch = nullptr;
@@ -127,6 +150,9 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
+    if (progress) {
+        progress->TilesReady(0);
+    }
     // With one tile column every image row is a tile row: decode in place.
     // Otherwise a few rows at a time go through the batch into the tiles.
     const bool inPlace = image->tileColumns == 1;
@@ -143,6 +169,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
                 : (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                              width * cinfo.output_components, kBatchRows);
     JSAMPROW rows[kBatchRows];
+    uint32_t finished = 0;  // tiles handed over
     while (cinfo.output_scanline < cinfo.output_height) {
         const uint32_t y = cinfo.output_scanline;
         const uint32_t wanted = std::min(kBatchRows, cinfo.output_height - y);
@@ -158,12 +185,21 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
         if (!inPlace) {
             StoreRows(*image, y, got, batch);
         }
+        if (finished == 0 && image->tileRows > 1 &&
+            cinfo.output_scanline >= image->imageHeight / image->tileRows) {
+            finished = static_cast<uint32_t>(image->tileColumns);
+            if (!FinishTiles(*image, 0, finished, progress)) {
+                std::free(batch);
+                jpeg_destroy_decompress(&cinfo);
+                return false;
+            }
+        }
     }
     std::free(batch);
     batch = nullptr;
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return true;
+    return FinishTiles(*image, finished, image->tileCount, progress);
 }
 
 }  // namespace
@@ -219,35 +255,15 @@ HRESULT CreateTileTextures(PanoramaImage& image)
     return S_OK;
 }
 
-namespace {
-
-// Each tile's chain, one tile after another, so that its full-size pixels
-// go before the next tile's chain is made.
-bool BuildTileMipLevels(PanoramaImage& image)
-{
-    for (uint32_t k = 0; k < image.tileCount; ++k) {
-        char name[13];
-        TileTextureName(static_cast<int>(k), name);
-        NamedTexture* texture = FindNamedTexture(name);
-        if (BuildMipLevels(*texture) != S_OK) {
-            return false;
-        }
-        image.tilePixels[k] = texture->pixelBuffer;
-    }
-    return true;
-}
-
-}  // namespace
-
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit, const ViewerOptions& options)
+                  uint64_t memoryLimit, const ViewerOptions& options, TileProgress* progress)
 {
     std::FILE* file = exePath ? std::fopen(exePath, "rb") : nullptr;
     if (!file) {
         return false;
     }
     DecodeErrors errors;
-    const bool decoded = Decode(&image, file, imageOffset, memoryLimit, &options, &errors);
+    const bool decoded = Decode(&image, file, imageOffset, memoryLimit, &options, progress, &errors);
     std::fclose(file);
-    return decoded && (!image.mipLevels || BuildTileMipLevels(image));
+    return decoded;
 }

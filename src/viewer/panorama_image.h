@@ -21,14 +21,28 @@ struct PanoramaImage {
     bool mipLevels = false;  // the tiles' textures carry chains of mip levels
 };
 
+// Told, on the decoding thread, how far a decode has come: TilesReady(0)
+// once the image's size and tile grid are set and its tiles exist, then
+// TilesReady(n) each time tiles 0 to n - 1 are final (their pixels and mip
+// levels are not touched by the decode again).
+class TileProgress {
+public:
+    virtual void TilesReady(uint32_t count) = 0;
+
+protected:
+    ~TileProgress() = default;
+};
+
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
 // False on any failure: unreadable file, not a JPEG, an image that
 // PlanImageLoad does not fit into memoryLimit, a decoding error or lack of
 // memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
 // its chain of mip levels; with FEATURE_SCALED_DECODE an image over the
 // limit is decoded smaller (imageWidth and imageHeight are the decoded size).
+// The upper row of tiles is final once the decode has passed it.
 bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit, const ViewerOptions& options = {});
+                  uint64_t memoryLimit, const ViewerOptions& options = {},
+                  TileProgress* progress = nullptr);
 
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);

@@ -354,3 +354,73 @@ TEST_F(PanoramaLoading, MipLevelsGiveEveryTileAPowerOfTwoChain)
     }
     EXPECT_EQ(image_.tilePixels[0], FindNamedTexture("panotexture1")->pixelBuffer);
 }
+
+namespace {
+
+// A tile's bottom row, its mip level count and each level's first word.
+std::vector<uint64_t> TileContents(uint32_t k)
+{
+    char name[13];
+    TileTextureName(static_cast<int>(k), name);
+    const NamedTexture* tile = FindNamedTexture(name);
+    const uint32_t* bottom = tile->pixelBuffer + size_t{tile->width} * (tile->height - 1);
+    std::vector<uint64_t> words(bottom, bottom + tile->width);
+    words.push_back(tile->mipLevelCount);
+    for (uint32_t level = 0; level < tile->mipLevelCount; ++level) {
+        words.push_back(tile->mipPixels[level][0]);
+    }
+    return words;
+}
+
+// What each tile held when the decode handed it over, and whether the last
+// tile was decoded by then.
+struct TileRecorder : TileProgress {
+    void TilesReady(uint32_t count) override
+    {
+        counts.push_back(count);
+        if (count > 0) {
+            handedOver.push_back(TileContents(count - 1));
+            lastDone.push_back(TileContents(finals.size() - 1) == finals.back());
+        }
+    }
+    std::vector<std::vector<uint64_t>> finals;
+    std::vector<uint32_t> counts;
+    std::vector<std::vector<uint64_t>> handedOver;
+    std::vector<bool> lastDone;
+};
+
+}  // namespace
+
+TEST_F(PanoramaLoading, TilesAreHandedOverFinalInOrderTheUpperRowBeforeTheEnd)
+{
+    struct Case {
+        uint32_t width, height, features, tiles, upperRow;
+    };
+    const Case cases[] = {
+        {4100, 2100, 0, 8, 4},
+        {4100, 2100, FEATURE_MIP_LEVELS, 8, 4},
+        {2605, 635, FEATURE_MIP_LEVELS, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " features " + std::to_string(c.features));
+        options_.features = c.features;
+        const std::vector<uint8_t> jpeg = Sample(c.width, c.height);
+        ASSERT_TRUE(Load(jpeg));
+        TileRecorder recorder;
+        std::vector<uint32_t> counts{0};
+        for (uint32_t k = 0; k < c.tiles; ++k) {
+            recorder.finals.push_back(TileContents(k));
+            counts.push_back(k + 1);
+        }
+        DestroyAllNamedTextures();
+        TempFile exe(WithStub(jpeg));
+        ASSERT_TRUE(LoadPanorama(image_, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
+                                 options_, &recorder));
+        EXPECT_EQ(recorder.counts, counts);
+        EXPECT_EQ(recorder.handedOver, recorder.finals);
+        for (uint32_t k = 0; k < c.upperRow; ++k) {
+            EXPECT_FALSE(recorder.lastDone[k]) << "tile " << k << " waited for the lower row";
+        }
+        DestroyAllNamedTextures();
+    }
+}

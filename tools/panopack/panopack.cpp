@@ -240,6 +240,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
         {FEATURE_MIP_LEVELS, "  mip levels:      "},
         {FEATURE_SCALED_DECODE, "  scaled decode:   "},
         {FEATURE_PIXELS_IN_TEXTURES, "  lean memory:     "},
+        {FEATURE_TEXTURES_WHILE_DECODING, "  early window:    "},
     };
     out << "options:\n";
     for (const auto& f : kFeatures) {
