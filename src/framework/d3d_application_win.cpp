@@ -49,6 +49,8 @@ HRESULT CD3DApplication::DrawScene() { return S_OK; }
 HRESULT CD3DApplication::AdvanceScene(float) { return S_OK; }
 HRESULT CD3DApplication::OnSurfacesRestored() { return S_OK; }
 HRESULT CD3DApplication::ShutdownScene() { return S_OK; }
+DWORD CD3DApplication::SceneStillForMs() { return 0; }
+void CD3DApplication::OnFramesResumed() {}
 
 // A repeated query takes no second pause, and a resume without a query before
 // it (newer Windows sends one after every wake) gives back nothing: a pause
@@ -134,6 +136,9 @@ int CD3DApplication::MainLoop()
 {
     HACCEL accelerators = LoadAcceleratorsA(GetModuleHandleA(nullptr),
                                             MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    if (pacedFrames) {
+        return PacedLoop(accelerators);
+    }
     // WM_NULL until a message arrives: an empty queue leaves the record
     // unwritten, and the loop reads it at once.
     MSG message = {};
@@ -142,15 +147,20 @@ int CD3DApplication::MainLoop()
         const bool got = isActive ? PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0
                                   : GetMessageA(&message, nullptr, 0, 0) != -1;
         if (got) {
-            if (!TranslateAcceleratorA(window, accelerators, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            Dispatch(accelerators, message);
         } else if (isActive && isReady && FAILED(StepFrame())) {
             DestroyWindow(window);
         }
     }
     return static_cast<int>(message.wParam);
+}
+
+void CD3DApplication::Dispatch(HACCEL accelerators, MSG& message)
+{
+    if (!TranslateAcceleratorA(window, accelerators, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
 }
 
 HRESULT CD3DApplication::StepFrame()

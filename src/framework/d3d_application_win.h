@@ -27,6 +27,11 @@ public:
     virtual HRESULT AdvanceScene(float seconds);
     virtual HRESULT OnSurfacesRestored();
     virtual HRESULT ShutdownScene();
+    // With paced frames: how long the scene stays as it is without input
+    // (0: it moves now; INFINITE: until input comes), and the first frame
+    // after it stood still, which must not count the still time as motion.
+    virtual DWORD SceneStillForMs();
+    virtual void OnFramesResumed();
     virtual LRESULT OnSuspendRequest(LPARAM lParam);
     virtual LRESULT OnResumeFromSuspend(LPARAM lParam);
 
@@ -61,6 +66,10 @@ public:
     DeviceConfirmHook confirmDevice = nullptr;
     // Nesting depth of SetPaused(true); frames are drawn only at 0.
     int pauseDepth = 0;
+    // Frames only when a message came or the scene moves, never faster than
+    // the display refreshes; else a frame whenever the queue is empty. Set
+    // before MainLoop.
+    bool pacedFrames = false;
 
 protected:
     bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
@@ -70,6 +79,10 @@ protected:
 
 private:
     LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam);
+    // MainLoop with paced frames.
+    int PacedLoop(HACCEL accelerators);
+    // TranslateAccelerator, else TranslateMessage and DispatchMessage.
+    void Dispatch(HACCEL accelerators, MSG& message);
     // Sizing, the full-screen switch and a device change may rebuild now: the
     // application is active and ready, and no build is under way.
     bool CanRebuild() const { return isActive && isReady && !building; }

@@ -26,11 +26,15 @@ enum ViewerFeature : uint32_t {
     // texture is built as soon as the tile is decoded, while the rest of the
     // image decodes.
     FEATURE_TEXTURES_WHILE_DECODING = 0x8,
+    // Frames only when the picture can change, never faster than the
+    // display refreshes.
+    FEATURE_PACED_FRAMES = 0x10,
 };
 
 // Features this viewer knows; the packer turns all of them on.
 constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
-                                    FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING;
+                                    FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING |
+                                    FEATURE_PACED_FRAMES;
 
 constexpr uint32_t kOptionsVersion = 1;
 

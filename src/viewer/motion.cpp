@@ -44,6 +44,17 @@ double ApproachGoal(double velocity, double goal, double inertiaSeconds, double 
     return velocity + (goal - velocity) / (inertiaSeconds / 2) * frameMs / 1000;
 }
 
+// Milliseconds from now until delayMs have passed since from; 0 once they
+// have, kStillForever for a delay that never ends (NaN or beyond the clock).
+uint32_t MsUntil(uint32_t from, double delayMs, uint32_t now)
+{
+    if (!(delayMs < kStillForever)) {
+        return kStillForever;
+    }
+    const double left = delayMs - (now - from);
+    return left > 0 ? static_cast<uint32_t>(std::ceil(left)) : 0;
+}
+
 }  // namespace
 
 MotionState MotionFromSettings(const ViewerSettings& settings)
@@ -204,4 +215,23 @@ void StepMotion(MotionState& motion, InputState& input, ViewState& view, const V
     } else {
         ShowCursor(input, 0, 0, false, t, screensaverMode, platform);
     }
+}
+
+uint32_t StillForMs(const MotionState& motion, const InputState& input, uint32_t now,
+                    bool screensaverMode)
+{
+    if (input.dragging || input.velocityX != 0 || input.velocityY != 0 || input.keyTargetActive ||
+        input.autoActive) {
+        return 0;
+    }
+    uint32_t still = kStillForever;
+    if (!screensaverMode && input.currentCursor >= 0 && input.lastPointerMoveMs != kNever) {
+        still = std::min(still, MsUntil(input.lastPointerMoveMs, kCursorHideMs, now));
+    }
+    if (motion.autoMotionEnabled != 0) {
+        still = input.lastInteractionMs == kNever
+                    ? 0
+                    : std::min(still, MsUntil(input.lastInteractionMs, motion.idleDelayMs, now));
+    }
+    return still;
 }

@@ -54,3 +54,14 @@ FrameTiming MeasureFrame(MotionState& motion, uint32_t now, MotionPlatform& plat
 // One frame step; view is stored through SetView with limits.
 void StepMotion(MotionState& motion, InputState& input, ViewState& view, const ViewLimits& limits,
                 uint32_t now, bool screensaverMode, MotionPlatform& platform);
+
+// StillForMs when nothing is due.
+constexpr uint32_t kStillForever = 0xFFFFFFFF;
+
+// How long frame steps would leave the view and the cursor as they are if
+// no input arrived: 0 while the view moves (a drag, coasting, a key target,
+// automatic motion); otherwise the milliseconds until the cursor hides, a
+// second after the pointer stopped, or automatic motion starts after the
+// idle delay, whichever comes first; kStillForever when neither is due.
+uint32_t StillForMs(const MotionState& motion, const InputState& input, uint32_t now,
+                    bool screensaverMode);

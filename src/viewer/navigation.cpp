@@ -56,7 +56,7 @@ CursorAction SelectNavigationCursor(InputState& input, int32_t dx, int32_t dy, b
         input.currentCursor = -1;
         return CursorAction::Leave;
     }
-    if (now - input.lastPointerMoveMs >= 1000) {
+    if (now - input.lastPointerMoveMs >= kCursorHideMs) {
         input.currentCursor = -1;
         return CursorAction::Hide;
     }

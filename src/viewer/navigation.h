@@ -9,6 +9,8 @@
 #include "viewer/view_state.h"
 
 constexpr uint32_t kNever = 0xFFFFFFFF;
+// The navigation cursor hides this long after the pointer last moved.
+constexpr uint32_t kCursorHideMs = 1000;
 
 struct InputState {
     bool dragging = false;

@@ -82,6 +82,7 @@ CPanoPlayer::CPanoPlayer()
     extent = converted.extent;
     motion = MotionFromSettings(converted);
     MatIdentity(projection_);
+    pacedFrames = startupState.options.Has(FEATURE_PACED_FRAMES);
     TraceStage("decode-start");
     decode_.Start(image, startupState.modulePath, startupState.imageOffset,
                   ImageMemoryLimit(AddressSpace()), startupState.options);
@@ -217,32 +218,41 @@ HRESULT CPanoPlayer::DrawScene()
     }
     renderDevice->EndScene();
     if (title_[0] != '\0') {
-        // A one-pixel outline, then the text, 4 pixels from the corner.
-        DrawTitleText(4, 3, title_, shadowColor);
-        DrawTitleText(4, 5, title_, shadowColor);
-        DrawTitleText(3, 4, title_, shadowColor);
-        DrawTitleText(5, 4, title_, shadowColor);
-        DrawTitleText(4, 4, title_, textColor);
+        DrawTitle();
     }
     return S_OK;
 }
 
-void CPanoPlayer::DrawTitleText(int x, int y, const char* text, uint32_t colour)
+// A one-pixel outline, then the text, 4 pixels from the corner, all through
+// one device context: each one makes the driver copy the whole back buffer
+// out of the device and back in.
+void CPanoPlayer::DrawTitle()
 {
     HDC context = nullptr;
     if (FAILED(renderTarget->GetDC(&context))) {
         return;
     }
     HGDIOBJ previous = SelectObject(context, titleFont);
-    SetTextColor(context, GdiColour(colour));
     SetBkMode(context, TRANSPARENT);
-    ExtTextOutA(context, x, y, 0, nullptr, text, lstrlenA(text), nullptr);
+    const int length = lstrlenA(title_);
+    const struct {
+        int x, y;
+        uint32_t colour;
+    } passes[] = {{4, 3, shadowColor}, {4, 5, shadowColor}, {3, 4, shadowColor},
+                  {5, 4, shadowColor}, {4, 4, textColor}};
+    for (const auto& pass : passes) {
+        SetTextColor(context, GdiColour(pass.colour));
+        ExtTextOutA(context, pass.x, pass.y, 0, nullptr, title_, length, nullptr);
+    }
     SelectObject(context, previous);
     renderTarget->ReleaseDC(context);
 }
 
 HRESULT CPanoPlayer::ShutdownScene()
 {
+    char pan[32];
+    wsprintfA(pan, "pan %d mdeg", static_cast<int>(view.pan * 180000 / kPi));
+    TraceStage("view-at-end", pan);
     for (auto& vertices : mesh.tileVertices) {
         vertices.reset();
     }
@@ -261,6 +271,17 @@ HRESULT CPanoPlayer::AdvanceScene(float)
 void CPanoPlayer::StepMotion()
 {
     ::StepMotion(motion, input, view, Limits(), NowMs(), startupState.screensaverMode, *this);
+}
+
+DWORD CPanoPlayer::SceneStillForMs()
+{
+    return StillForMs(motion, input, NowMs(), startupState.screensaverMode);
+}
+
+// The still time was no frame: the first step after it counts for none.
+void CPanoPlayer::OnFramesResumed()
+{
+    motion.lastFrameMs = 0;
 }
 
 void CPanoPlayer::SleepOneMillisecond()

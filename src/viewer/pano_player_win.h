@@ -25,11 +25,13 @@ public:
     HRESULT DrawScene() override;
     HRESULT AdvanceScene(float seconds) override;
     HRESULT ShutdownScene() override;
+    DWORD SceneStillForMs() override;
+    void OnFramesResumed() override;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void StepMotion();
     void SetCamera();
-    void DrawTitleText(int x, int y, const char* text, uint32_t colour);
+    void DrawTitle();
 
     PanoramaImage image;
     PanoramaMesh mesh;

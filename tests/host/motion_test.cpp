@@ -464,3 +464,56 @@ TEST_F(Motion, DragThroughAPauseIsNotFlung)
     const uint32_t avg = (kMaxFrameMs + 3 * 16) / 4;
     EXPECT_DOUBLE_EQ(scene_.view.pan, before + 100.0 / 400 * 0.8 * avg / 1000);
 }
+
+TEST_F(Motion, StillTimeLastsUntilTheStepThatChangesSomething)
+{
+    UseSphere();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* what;
+        InputState input;
+        int32_t autoMotion;
+        double idleDelayMs;
+        uint32_t expected;  // at 12000
+    };
+    InputState dragging, coasting, keyTarget, automatic, pointer, untouched;
+    dragging.dragging = true;
+    coasting.velocityX = 3;
+    keyTarget.keyTargetActive = true;
+    automatic.autoActive = true;
+    pointer.currentCursor = 0;
+    pointer.lastPointerMoveMs = 11500;
+    pointer.lastInteractionMs = 10000;
+    const Case cases[] = {
+        {"dragging", dragging, 0, 0, 0},
+        {"coasting", coasting, 0, 0, 0},
+        {"key target", keyTarget, 0, 0, 0},
+        {"automatic motion", automatic, 1, 0, 0},
+        {"never touched, automatic motion on", untouched, 1, 5000, 0},
+        {"cursor hides first", pointer, 1, 5000, 500},
+        {"idle delay ends first", pointer, 1, 2300, 300},
+        {"nothing due", untouched, 0, 5000, kStillForever},
+        {"a delay that never ends", pointer, 1, nan, 500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        motion_.autoMotionEnabled = c.autoMotion;
+        motion_.idleDelayMs = c.idleDelayMs;
+        const uint32_t still = StillForMs(motion_, c.input, 12000, false);
+        EXPECT_EQ(still, c.expected);
+        if (still == 0 || still == kStillForever) {
+            continue;
+        }
+        // The step just before changes neither view nor cursor; the one at the end does.
+        input_ = c.input;
+        const ViewState before = scene_.view;
+        SteadyFrames(motion_, 10, 12000 + still - 1);
+        Step(12000 + still - 1);
+        EXPECT_EQ(scene_.view.pan, before.pan);
+        EXPECT_FALSE(input_.autoActive);
+        EXPECT_EQ(platform_.lastAction, CursorAction::Show);
+        Step(12000 + still);
+        EXPECT_TRUE(input_.autoActive || platform_.lastAction == CursorAction::Hide);
+    }
+    EXPECT_EQ(StillForMs(motion_, pointer, 12000, true), kStillForever) << "a screensaver shows no cursor";
+}

@@ -241,6 +241,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
         {FEATURE_SCALED_DECODE, "  scaled decode:   "},
         {FEATURE_PIXELS_IN_TEXTURES, "  lean memory:     "},
         {FEATURE_TEXTURES_WHILE_DECODING, "  early window:    "},
+        {FEATURE_PACED_FRAMES, "  paced frames:    "},
     };
     out << "options:\n";
     for (const auto& f : kFeatures) {
