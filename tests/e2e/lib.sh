@@ -103,6 +103,10 @@ screenshot() {
   import -window root "$1"
 }
 
+darkest() {  # darkest PICTURE X Y W H: the darkest grey level there, 0 to 255
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -format '%[fx:int(255*minima)]' info:
+}
+
 # "r g b" of a pixel of a picture.
 pixel() {
   convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:

@@ -42,10 +42,6 @@ pictures_differ() {  # pictures_differ A B
   return 1
 }
 
-darkest() {  # darkest PICTURE X Y W H: the darkest grey level there, 0 to 255
-  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -format '%[fx:int(255*minima)]' info:
-}
-
 # The edges of the client area, two pixels wide, where the picture is black;
 # the title at the top left (drawn with a black shadow) is left out.
 black_edges() {  # black_edges NAME

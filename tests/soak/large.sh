@@ -71,6 +71,6 @@ run_large() {
   if check_viewer; then
     close_viewer
   else
-    stop_viewer
+    kill_viewer
   fi
 }

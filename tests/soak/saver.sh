@@ -58,7 +58,7 @@ saver_ends() {  # saver_ends INPUT
     leave_menu_loop
     hold_key a 100
     wait_exit "$v_pid" 10
-    [ "$exit_code" = timeout ] && stop_viewer
+    [ "$exit_code" = timeout ] && kill_viewer
   else
     check "$1 ends the screensaver with 0 ($exit_code)" exit_code_is 0
     check_references
@@ -107,7 +107,7 @@ run_saver() {  # run_saver SECONDS
       [ -n "$v_pid" ] || break
       alive || { v_pid=""; break; }
       if [ $((SECONDS - last_check)) -ge 10 ]; then
-        check_saver || { stop_viewer; break; }
+        check_saver || { kill_viewer; break; }
         last_check=$SECONDS
       fi
     done
