@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "package/pano_settings.h"
+#include "row_vectors.h"
 
 TEST(Camera, ProjectionOfTheSampleView)
 {
@@ -39,15 +40,13 @@ TEST(Camera, ScreenCentreShowsMinusPanAndTilt)
     D3DMATRIX view;
     ViewMatrix(view, pan, tilt);
     const double theta = -pan;
-    const float p[3] = {static_cast<float>(std::cos(tilt) * std::sin(theta)),
-                        static_cast<float>(std::sin(tilt)),
-                        static_cast<float>(std::cos(tilt) * std::cos(theta))};
-    const float x = p[0] * view._11 + p[1] * view._21 + p[2] * view._31;
-    const float y = p[0] * view._12 + p[1] * view._22 + p[2] * view._32;
-    const float z = p[0] * view._13 + p[1] * view._23 + p[2] * view._33;
-    EXPECT_NEAR(x, 0.0f, 1e-6f);
-    EXPECT_NEAR(y, 0.0f, 1e-6f);
-    EXPECT_NEAR(z, 1.0f, 1e-6f);
+    const D3DVECTOR ahead = Transform({static_cast<float>(std::cos(tilt) * std::sin(theta)),
+                                       static_cast<float>(std::sin(tilt)),
+                                       static_cast<float>(std::cos(tilt) * std::cos(theta))},
+                                      view);
+    EXPECT_NEAR(ahead.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(ahead.y, 0.0f, 1e-6f);
+    EXPECT_NEAR(ahead.z, 1.0f, 1e-6f);
 }
 
 TEST(Camera, NarrowestFovIsTheEdgeOfWhatTheProjectionAccepts)

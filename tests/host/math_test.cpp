@@ -4,16 +4,11 @@
 
 #include <cmath>
 
+#include "row_vectors.h"
+
 namespace {
 
 const float* Elements(const D3DMATRIX& m) { return &m._11; }
-
-D3DVECTOR Transform(const D3DVECTOR& v, const D3DMATRIX& m)
-{
-    return D3DVECTOR{v.x * m._11 + v.y * m._21 + v.z * m._31 + m._41,
-                     v.x * m._12 + v.y * m._22 + v.z * m._32 + m._42,
-                     v.x * m._13 + v.y * m._23 + v.z * m._33 + m._43};
-}
 
 void ExpectVector(const D3DVECTOR& v, float x, float y, float z, float tolerance = 1e-6f)
 {

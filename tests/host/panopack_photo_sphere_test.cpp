@@ -23,16 +23,6 @@ const GPanoValues kHalfSphere = {
     {"InitialViewPitchDegrees", "-5"},       {"InitialHorizontalFOVDegrees", "80"},
 };
 
-GPanoValues Replacing(GPanoValues values, const std::string& name, const std::string& value)
-{
-    for (auto& entry : values) {
-        if (entry.first == name) {
-            entry.second = value;
-        }
-    }
-    return values;
-}
-
 class PhotoSpherePacker : public ::testing::Test {
 protected:
     TempFile stub_{FakeStub()};
@@ -41,10 +31,7 @@ protected:
     Result Create(const std::vector<uint8_t>& jpeg, const std::vector<std::string>& options)
     {
         TempFile image(jpeg, ".jpg");
-        std::vector<std::string> args = {"create", "--stub", stub_.Path(), "--image",
-                                         image.Path(), "-o", output_.Path()};
-        args.insert(args.end(), options.begin(), options.end());
-        return RunPacker(args);
+        return RunCreate(stub_.Path(), image.Path(), output_.Path(), options);
     }
 
     PanoSettings Written()

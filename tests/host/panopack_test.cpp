@@ -22,12 +22,9 @@ protected:
     TempFile image_{MakeTestJpeg(260, 64)};
     TempFile output_;
 
-    Result Create(std::vector<std::string> options)
+    Result Create(const std::vector<std::string>& options)
     {
-        std::vector<std::string> args = {"create", "--stub", stub_.Path(), "--image",
-                                         image_.Path(), "-o", output_.Path()};
-        args.insert(args.end(), options.begin(), options.end());
-        return RunPacker(args);
+        return RunCreate(stub_.Path(), image_.Path(), output_.Path(), options);
     }
 };
 

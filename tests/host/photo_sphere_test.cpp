@@ -49,16 +49,6 @@ GPanoValues With(GPanoValues values, const GPanoValues& more)
     return values;
 }
 
-GPanoValues Replacing(GPanoValues values, const std::string& name, const std::string& value)
-{
-    for (auto& entry : values) {
-        if (entry.first == name) {
-            entry.second = value;
-        }
-    }
-    return values;
-}
-
 GPanoValues Without(GPanoValues values, const std::string& name)
 {
     std::erase_if(values, [&](const auto& entry) { return entry.first == name; });

@@ -18,3 +18,12 @@ inline Result RunPacker(const std::vector<std::string>& args)
     const int code = RunPanopack(args, out, err);
     return {code, out.str(), err.str()};
 }
+
+// `create` of the stub and image into output, then the options.
+inline Result RunCreate(const std::string& stub, const std::string& image,
+                        const std::string& output, const std::vector<std::string>& options)
+{
+    std::vector<std::string> args = {"create", "--stub", stub, "--image", image, "-o", output};
+    args.insert(args.end(), options.begin(), options.end());
+    return RunPacker(args);
+}

@@ -4,16 +4,10 @@
 
 #include <cstring>
 
+#include "payload_bytes.h"
 #include "sample_scene.h"
 
 namespace {
-
-PanoSettings WithTitle(const char* title)
-{
-    PanoSettings s{};
-    std::strncpy(s.title, title, sizeof s.title);
-    return s;
-}
 
 std::string WindowTitle(const PanoSettings& s)
 {
@@ -62,17 +56,17 @@ TEST(PanoSettings, ConvertsTheSampleRecord)
 
 TEST(PanoSettings, WindowTitle)
 {
-    EXPECT_EQ(WindowTitle(WithTitle("")), "Panorama");
-    EXPECT_EQ(WindowTitle(WithTitle("Harbour at dusk")), "Panorama - Harbour at dusk");
+    EXPECT_EQ(WindowTitle(SettingsNamed("")), "Panorama");
+    EXPECT_EQ(WindowTitle(SettingsNamed("Harbour at dusk")), "Panorama - Harbour at dusk");
 }
 
 TEST(PanoSettings, TitleBytesAfterTheTerminatorAreNeverUsed)
 {
-    PanoSettings s = WithTitle("X");
+    PanoSettings s = SettingsNamed("X");
     std::memcpy(s.title + 2, "leftover text", 13);
     EXPECT_EQ(WindowTitle(s), "Panorama - X");
 
-    PanoSettings empty = WithTitle("");
+    PanoSettings empty = SettingsNamed("");
     std::memcpy(empty.title + 1, "leftover", 8);
     EXPECT_EQ(TitleLength(empty), 0u);
     EXPECT_EQ(WindowTitle(empty), "Panorama");

@@ -55,3 +55,13 @@ std::vector<uint8_t> JpegWithXmp(uint32_t width, uint32_t height, const std::str
 {
     return WithSegments(MakeTestJpeg(width, height), {Segment(0xE1, XmpBody(packet))});
 }
+
+GPanoValues Replacing(GPanoValues values, const std::string& name, const std::string& value)
+{
+    for (auto& entry : values) {
+        if (entry.first == name) {
+            entry.second = value;
+        }
+    }
+    return values;
+}

@@ -10,6 +10,9 @@
 // GPano field names without prefix, and their values as written.
 using GPanoValues = std::vector<std::pair<std::string, std::string>>;
 
+// The values with name's value replaced.
+GPanoValues Replacing(GPanoValues values, const std::string& name, const std::string& value);
+
 enum class XmpForm { Attributes, Elements };
 
 // An XMP packet holding the fields under `prefix`, bound to the GPano
