@@ -9,35 +9,15 @@
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
 #include "framework/status_codes.h"
+#include "default_display_win.h"
 #include "test_window_win.h"
 
 namespace {
 
-DeviceEntry* DefaultDevice()
-{
-    static bool enumerated = false;
-    if (!enumerated) {
-        EXPECT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
-        enumerated = true;
-    }
-    DeviceEntry* device = nullptr;
-    EXPECT_EQ(ChooseDefaultDisplayDevice(&device, 0), S_OK);
-    return device;
-}
-
 // The colour at screen position (x, y) of the primary surface, 0xRRGGBB.
 DWORD PrimaryPixel(IDirectDrawSurface7* primary, int x, int y)
 {
-    RECT rect{x, y, x + 1, y + 1};
-    DDSURFACEDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    if (FAILED(primary->Lock(&rect, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr))) {
-        return 0xFFFFFFFF;
-    }
-    DWORD pixel = 0;
-    std::memcpy(&pixel, desc.lpSurface, desc.ddpfPixelFormat.dwRGBBitCount / 8);
-    primary->Unlock(&rect);
-    return pixel & 0xFFFFFF;
+    return SurfacePixel(primary, x, y) & 0xFFFFFF;
 }
 
 // The device's mode of the desktop's size, or null.

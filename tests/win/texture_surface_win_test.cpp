@@ -16,6 +16,7 @@
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "display/texture_surface_win.h"
+#include "default_display_win.h"
 #include "fake_device_win.h"
 #include "fake_directdraw_win.h"
 #include "fake_render_target_win.h"
@@ -29,9 +30,8 @@ protected:
     void SetUp() override
     {
         DestroyAllNamedTextures();
-        ASSERT_EQ(EnumerateDisplayDevices(nullptr), S_OK);
-        DeviceEntry* device = nullptr;
-        ASSERT_EQ(ChooseDefaultDisplayDevice(&device, 0), S_OK);
+        DeviceEntry* device = DefaultDevice();
+        ASSERT_NE(device, nullptr);
         ASSERT_EQ(display_.Open(window_.Handle(), device->adapterGuid, device->rasterizerGuid,
                                 &device->chosenMode, 0),
                   S_OK);
@@ -63,21 +63,6 @@ protected:
         return desc;
     }
 
-    static DWORD PixelAt(IDirectDrawSurface7* surface, DWORD x, DWORD y)
-    {
-        DDSURFACEDESC2 desc;
-        PrepareSurfaceDesc(desc, 0, 0);
-        if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_READONLY | DDLOCK_WAIT, nullptr))) {
-            return 0xDEADBEEF;
-        }
-        const auto* row = static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch;
-        DWORD pixel = 0;
-        std::memcpy(&pixel, row + x * (desc.ddpfPixelFormat.dwRGBBitCount / 8),
-                    desc.ddpfPixelFormat.dwRGBBitCount / 8);
-        surface->Unlock(nullptr);
-        return pixel;
-    }
-
     TestWindow window_{320, 240};
     CD3DDisplay display_;
 };
@@ -102,8 +87,8 @@ TEST_F(TextureSurfaces, ThirtyTwoBitTextureReadsBackPixelExact)
     EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 32u);
     EXPECT_EQ(desc.ddpfPixelFormat.dwFlags & DDPF_ALPHAPIXELS, 0u);
     const PixelConverter convert(desc.ddpfPixelFormat);
-    EXPECT_EQ(PixelAt(texture->surface, 0, 0) & 0xFFFFFF, convert(texture->pixelBuffer[0]));
-    EXPECT_EQ(PixelAt(texture->surface, 1023, 1023) & 0xFFFFFF,
+    EXPECT_EQ(SurfacePixel(texture->surface, 0, 0) & 0xFFFFFF, convert(texture->pixelBuffer[0]));
+    EXPECT_EQ(SurfacePixel(texture->surface, 1023, 1023) & 0xFFFFFF,
               convert(texture->pixelBuffer[699 * 1000 + 999]));
 
     // Without that rule no scaling applies and every pixel is exact.
@@ -116,7 +101,7 @@ TEST_F(TextureSurfaces, ThirtyTwoBitTextureReadsBackPixelExact)
     ASSERT_EQ(desc.dwHeight, 700u);
     for (const POINT p : {POINT{0, 0}, POINT{999, 0}, POINT{0, 699}, POINT{517, 333}, POINT{999, 699}}) {
         // The unused top byte of the format is the surface's own business.
-        EXPECT_EQ(PixelAt(texture->surface, p.x, p.y) & 0xFFFFFF,
+        EXPECT_EQ(SurfacePixel(texture->surface, p.x, p.y) & 0xFFFFFF,
                   convert(texture->pixelBuffer[p.y * 1000 + p.x]))
             << p.x << "," << p.y;
     }
@@ -153,7 +138,7 @@ TEST_F(TextureSurfaces, SizeRulesOfTheDevice)
         EXPECT_EQ(desc.dwWidth, c.expectedW);
         EXPECT_EQ(desc.dwHeight, c.expectedH);
         // The scaled copy of a plain colour is that colour everywhere.
-        EXPECT_EQ(PixelAt(texture->surface, c.expectedW - 1, c.expectedH - 1) & 0xFFFFFF, 0xFF8040u);
+        EXPECT_EQ(SurfacePixel(texture->surface, c.expectedW - 1, c.expectedH - 1) & 0xFFFFFF, 0xFF8040u);
     }
 }
 
@@ -166,12 +151,12 @@ TEST_F(TextureSurfaces, FormatsAndTheirPixels)
     NamedTexture* narrow = Texture("narrow", 64, 32, TEXOPT_DEPTH32, 0xFF8040C0);
     ASSERT_EQ(BuildTextureSurface(narrow, &fake), S_OK);
     EXPECT_EQ(Desc(narrow->surface).ddpfPixelFormat.dwRGBBitCount, 16u);
-    EXPECT_EQ(PixelAt(narrow->surface, 5, 5), 0xFC08u);
+    EXPECT_EQ(SurfacePixel(narrow->surface, 5, 5), 0xFC08u);
 
     // Alpha wanted: 8-8-8-8 with alpha in the top byte.
     NamedTexture* alpha = Texture("alpha", 64, 32, TEXOPT_DEPTH32 | TEXOPT_ALPHA, 0xFF8040C0);
     ASSERT_EQ(BuildTextureSurface(alpha, &fake), S_OK);
-    EXPECT_EQ(PixelAt(alpha->surface, 63, 31), 0xC0FF8040u);
+    EXPECT_EQ(SurfacePixel(alpha->surface, 63, 31), 0xC0FF8040u);
 
     // Only 4-4-4-4 offers alpha at 16 bits, and it is never used.
     fake.formats = {k4444, k565};
@@ -222,7 +207,7 @@ TEST_F(TextureSurfaces, MemoryPlacementFollowsTheDevice)
         const DDSCAPS2 made = Desc(texture->surface).ddsCaps;
         EXPECT_EQ(made.dwCaps & c.caps, c.caps);
         EXPECT_EQ(made.dwCaps2 & DDSCAPS2_TEXTUREMANAGE, c.caps2);
-        EXPECT_EQ(PixelAt(texture->surface, 63, 31) & 0xFFFFFF, 0xFF8040u);
+        EXPECT_EQ(SurfacePixel(texture->surface, 63, 31) & 0xFFFFFF, 0xFF8040u);
     }
     for (const FakeReferences* references : {&target.references, &recorder.references}) {
         EXPECT_GT(references->handedOut, 0);
@@ -340,8 +325,8 @@ TEST_F(TextureSurfaces, ARestoreFillsEveryTextureWithItsOwnPixels)
         IDirectDrawSurface7* surface = GetNamedTextureSurface(c.name);
         ASSERT_NE(surface, nullptr);
         const DWORD used = c.options & TEXOPT_DEPTH16 ? 0xFFFF : 0xFFFFFF;
-        EXPECT_EQ(PixelAt(surface, 0, 0) & used, c.expected);
-        EXPECT_EQ(PixelAt(surface, c.width - 1, c.height - 1) & used, c.expected);
+        EXPECT_EQ(SurfacePixel(surface, 0, 0) & used, c.expected);
+        EXPECT_EQ(SurfacePixel(surface, c.width - 1, c.height - 1) & used, c.expected);
     }
 }
 
@@ -405,7 +390,7 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
             const TextureSize size = MipLevelSize(64, 32, c.firstLevel + count);
             EXPECT_EQ(Desc(level).dwWidth, size.width) << count;
             EXPECT_EQ(Desc(level).dwHeight, size.height) << count;
-            EXPECT_EQ(PixelAt(level, size.width - 1, size.height - 1) & 0xFFFFFF,
+            EXPECT_EQ(SurfacePixel(level, size.width - 1, size.height - 1) & 0xFFFFFF,
                       convert(levels[c.firstLevel + count].back()))
                 << count;
             DDSCAPS2 caps = {};
