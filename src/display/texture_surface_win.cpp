@@ -137,7 +137,6 @@ HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& sourc
     return S_OK;
 }
 
-
 }  // namespace
 
 // Staging surfaces for a whole chain, one per level, kept from one texture

@@ -129,9 +129,7 @@ HRESULT CPanoPlayer::BuildTexturesWhileDecoding()
     const bool givingUpPixels = startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES);
     TextureSurfaceBuilder builder(renderDevice);
     for (uint32_t k = 0; k < image.tileCount && decode_.WaitForTiles(k + 1); ++k) {
-        char name[13];
-        TileTextureName(static_cast<int>(k), name);
-        builder.Build(FindNamedTexture(name), givingUpPixels);
+        builder.Build(FindTileTexture(k), givingUpPixels);
     }
     const bool decoded = decode_.Finish();
     TraceStage("decode-end");

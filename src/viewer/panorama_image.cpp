@@ -91,9 +91,7 @@ bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgres
 {
     for (uint32_t k = first; k < end; ++k) {
         if (image.mipLevels) {
-            char name[13];
-            TileTextureName(static_cast<int>(k), name);
-            NamedTexture* texture = FindNamedTexture(name);
+            NamedTexture* texture = FindTileTexture(k);
             if (BuildMipLevels(*texture) != S_OK) {
                 return false;
             }
@@ -220,6 +218,13 @@ void TileTextureName(int k, char (&name)[13])
 {
     std::memcpy(name, "panotexture1", sizeof name);
     name[11] = static_cast<char>('1' + k);
+}
+
+NamedTexture* FindTileTexture(uint32_t k)
+{
+    char name[13];
+    TileTextureName(static_cast<int>(k), name);
+    return FindNamedTexture(name);
 }
 
 void ChooseTileGrid(PanoramaImage& image)

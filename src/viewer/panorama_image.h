@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "display/named_texture.h"
 #include "package/viewer_options.h"
 #include "platform/platform_types.h"
 
@@ -46,6 +47,9 @@ bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset
 
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);
+
+// The named texture of tile k, or null.
+NamedTexture* FindTileTexture(uint32_t k);
 
 // Sets the tile grid for imageWidth x imageHeight: 4 columns above 4096
 // pixels, 2 above 2048, else 1; 2 rows above 2048 pixels, else 1.
