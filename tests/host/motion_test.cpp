@@ -476,19 +476,13 @@ TEST_F(Motion, StillTimeLastsUntilTheStepThatChangesSomething)
         double idleDelayMs;
         uint32_t expected;  // at 12000
     };
-    InputState dragging, coasting, keyTarget, automatic, pointer, untouched;
-    dragging.dragging = true;
-    coasting.velocityX = 3;
-    keyTarget.keyTargetActive = true;
-    automatic.autoActive = true;
-    pointer.currentCursor = 0;
-    pointer.lastPointerMoveMs = 11500;
-    pointer.lastInteractionMs = 10000;
+    const InputState untouched;
+    const InputState pointer{.currentCursor = 0, .lastInteractionMs = 10000, .lastPointerMoveMs = 11500};
     const Case cases[] = {
-        {"dragging", dragging, 0, 0, 0},
-        {"coasting", coasting, 0, 0, 0},
-        {"key target", keyTarget, 0, 0, 0},
-        {"automatic motion", automatic, 1, 0, 0},
+        {"dragging", {.dragging = true}, 0, 0, 0},
+        {"coasting", {.velocityX = 3}, 0, 0, 0},
+        {"key target", {.keyTargetActive = true}, 0, 0, 0},
+        {"automatic motion", {.autoActive = true}, 1, 0, 0},
         {"never touched, automatic motion on", untouched, 1, 5000, 0},
         {"cursor hides first", pointer, 1, 5000, 500},
         {"idle delay ends first", pointer, 1, 2300, 300},

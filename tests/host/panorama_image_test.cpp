@@ -360,9 +360,7 @@ namespace {
 // A tile's bottom row, its mip level count and each level's first word.
 std::vector<uint64_t> TileContents(uint32_t k)
 {
-    char name[13];
-    TileTextureName(static_cast<int>(k), name);
-    const NamedTexture* tile = FindNamedTexture(name);
+    const NamedTexture* tile = FindTileTexture(k);
     const uint32_t* bottom = tile->pixelBuffer + size_t{tile->width} * (tile->height - 1);
     std::vector<uint64_t> words(bottom, bottom + tile->width);
     words.push_back(tile->mipLevelCount);
@@ -372,21 +370,21 @@ std::vector<uint64_t> TileContents(uint32_t k)
     return words;
 }
 
-// What each tile held when the decode handed it over, and whether the last
-// tile was decoded by then.
+// What each tile held when the decode handed it over, and what the last
+// tile held then.
 struct TileRecorder : TileProgress {
+    explicit TileRecorder(uint32_t tiles) : tiles(tiles) {}
     void TilesReady(uint32_t count) override
     {
         counts.push_back(count);
         if (count > 0) {
             handedOver.push_back(TileContents(count - 1));
-            lastDone.push_back(TileContents(finals.size() - 1) == finals.back());
+            lastTile.push_back(TileContents(tiles - 1));
         }
     }
-    std::vector<std::vector<uint64_t>> finals;
+    const uint32_t tiles;
     std::vector<uint32_t> counts;
-    std::vector<std::vector<uint64_t>> handedOver;
-    std::vector<bool> lastDone;
+    std::vector<std::vector<uint64_t>> handedOver, lastTile;
 };
 
 }  // namespace
@@ -404,22 +402,20 @@ TEST_F(PanoramaLoading, TilesAreHandedOverFinalInOrderTheUpperRowBeforeTheEnd)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " features " + std::to_string(c.features));
         options_.features = c.features;
-        const std::vector<uint8_t> jpeg = Sample(c.width, c.height);
-        ASSERT_TRUE(Load(jpeg));
-        TileRecorder recorder;
-        std::vector<uint32_t> counts{0};
-        for (uint32_t k = 0; k < c.tiles; ++k) {
-            recorder.finals.push_back(TileContents(k));
-            counts.push_back(k + 1);
-        }
-        DestroyAllNamedTextures();
-        TempFile exe(WithStub(jpeg));
+        TempFile exe(WithStub(Sample(c.width, c.height)));
+        TileRecorder recorder(c.tiles);
         ASSERT_TRUE(LoadPanorama(image_, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
                                  options_, &recorder));
+        std::vector<uint32_t> counts{0};
+        std::vector<std::vector<uint64_t>> finals;
+        for (uint32_t k = 0; k < c.tiles; ++k) {
+            finals.push_back(TileContents(k));
+            counts.push_back(k + 1);
+        }
         EXPECT_EQ(recorder.counts, counts);
-        EXPECT_EQ(recorder.handedOver, recorder.finals);
+        EXPECT_EQ(recorder.handedOver, finals);
         for (uint32_t k = 0; k < c.upperRow; ++k) {
-            EXPECT_FALSE(recorder.lastDone[k]) << "tile " << k << " waited for the lower row";
+            EXPECT_NE(recorder.lastTile[k], finals.back()) << "tile " << k << " waited for the lower row";
         }
         DestroyAllNamedTextures();
     }
