@@ -84,8 +84,9 @@ private:
     // TranslateAccelerator, else TranslateMessage and DispatchMessage.
     void Dispatch(HACCEL accelerators, MSG& message);
     // Sizing, the full-screen switch and a device change may rebuild now: the
-    // application is active and ready, and no build is under way.
-    bool CanRebuild() const { return isActive && isReady && !building; }
+    // application is active and ready, an environment stands and no build is
+    // under way.
+    bool CanRebuild() const { return isActive && isReady && environmentBuilt && !building; }
     // Gives back what AcquireDeviceResources made, once per acquisition.
     void ReleaseHeldResources();
 
@@ -100,6 +101,10 @@ private:
     // warning, the fatal message) have no owner, so the window's messages
     // still arrive while they are shown.
     bool building = false;
+    // The last build succeeded and nothing has torn it down since. Leaving a
+    // menu loop makes the application ready whether or not one stands, for
+    // instance under the fatal message of a start-up that failed.
+    bool environmentBuilt = false;
     bool lastWindowedState = true;
     // A frame has reached the screen (the start-up trace's last stage).
     bool framePresented = false;

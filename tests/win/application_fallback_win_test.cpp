@@ -240,29 +240,47 @@ TEST(SoftwareFallback, WarningSurvivesWhatTheWindowReceivesMeanwhile)
 }
 
 // Every device fails: the warning, then the fatal message; start-up fails
-// and gives back the device resources, the display and exclusive mode.
+// and gives back the device resources, the display and exclusive mode. A
+// menu left under the fatal message makes the application ready again, but
+// nothing stands to rebuild: a resize or a command there starts no build.
 TEST(StartupFailure, EveryDeviceFailsThenEverythingIsGivenBack)
 {
     struct Case {
         const char* label;
         bool fullscreen;
+        bool meddleUnderFatalMessage;
     };
-    const Case cases[] = {{"in a window", false}, {"full screen at 16 bits", true}};
+    const Case cases[] = {{"in a window", false, false},
+                          {"full screen at 16 bits", true, false},
+                          {"a menu left, resized and sent commands under the fatal message",
+                           false, true}};
     const int desktopBits = DesktopBits();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
+        static const char kTitle[] = "Startup failure test";
         TestApp app;
-        app.windowTitle = "Startup failure test";
+        app.windowTitle = kTitle;
         app.failOn = FailOn::EveryDevice;
         app.prepare = c.fullscreen ? ChooseFullscreenAt16Bits
                                    : [](TestApp&) { TreatRgbDeviceAsSoftware(); };
         std::vector<int> bitsAtAcquire;
         app.onAcquire = [&](TestApp&) { bitsAtAcquire.push_back(DesktopBits()); };
-        BoxAnswerer answerer(app.windowTitle);
+        int boxes = 0;
+        BoxAnswerer answerer(kTitle, [&] {
+            if (++boxes == 2 && c.meddleUnderFatalMessage) {
+                DWORD_PTR result = 0;
+                for (UINT message : {WM_ENTERMENULOOP, WM_EXITMENULOOP}) {
+                    SendMessageTimeoutA(AppWindow(kTitle), message, FALSE, 0, SMTO_NORMAL, 3000,
+                                        &result);
+                }
+                ResizeToggleAndChangeDevice(kTitle);
+            }
+        });
         EXPECT_EQ(app.Startup(GetModuleHandleA(nullptr), ""), E_FAIL);
         answerer.Stop();
 
         ASSERT_EQ(answerer.Seen().size(), 2u);
+        EXPECT_EQ(answerer.ChangeDeviceDialogs(), 0);
         EXPECT_EQ(answerer.Seen()[0].text, kWarningText);
         EXPECT_EQ(answerer.Seen()[0].icon, LoadIconA(nullptr, IDI_WARNING));
         EXPECT_EQ(answerer.Seen()[1].text, kFatalText);
