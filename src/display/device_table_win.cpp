@@ -220,6 +220,8 @@ HRESULT EnumerateDisplayDevices(DeviceConfirmHook hook)
     if (SUCCEEDED(driverFunctions.createDirectDraw(nullptr, reinterpret_cast<void**>(&primary),
                                                    IID_IDirectDraw7, nullptr))) {
         EnumerateDriver(primary, nullptr, "");
+    } else {
+        primary = nullptr;  // a failed creation hands over nothing to release
     }
     if (table.accepted > 0) {
         table.keptPrimary = primary;

@@ -70,15 +70,12 @@ TEST(DeviceRules, DefaultDeviceByClass)
     }
 }
 
-TEST(DeviceRules, LabelsAreCutAt38Characters)
+// The cut at 38 characters is proven where the table fills its labels; a
+// driver that gives no text at all cannot be faked there.
+TEST(DeviceRules, ALabelWithoutTextIsEmpty)
 {
     char label[kDeviceLabelCapacity];
     std::memset(label, 'x', sizeof label);
-    CopyDeviceLabel(label, "Direct3D T&L HAL");
-    EXPECT_STREQ(label, "Direct3D T&L HAL");
-    const std::string long39(39, 'd');
-    CopyDeviceLabel(label, long39.c_str());
-    EXPECT_EQ(std::string(label), long39.substr(0, 38));
     CopyDeviceLabel(label, nullptr);
     EXPECT_STREQ(label, "");
 }
