@@ -7,6 +7,7 @@ add_library(panopack_lib STATIC
   tools/panopack/launch.cpp
   tools/panopack/output_kind.cpp
   tools/panopack/pack_options.cpp
+  tools/panopack/pack_settings.cpp
   tools/panopack/panopack.cpp
   tools/panopack/payload_builder.cpp
   tools/panopack/photo_sphere.cpp
