@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "temp_file.h"
@@ -189,6 +190,50 @@ TEST(GPanoFieldsTest, AFieldWithTwoValuesIsRefused)
     EXPECT_EQ(error, "GPano:FullPanoWidthPixels is given twice, as '4096' and '2048'");
 }
 
+// A packet may bind the namespace to any number of prefixes; the field under
+// the last of them counts as under the first.
+TEST(GPanoFieldsTest, AFieldUnderTheLastOfManyPrefixesIsRead)
+{
+    std::string xmp = "<d";
+    for (int i = 0; i < 600; ++i) {
+        xmp += " xmlns:p" + std::to_string(i) + "='http://ns.google.com/photos/1.0/panorama/'";
+    }
+    xmp += " p599:ProjectionType='equirectangular' p0:FullPanoWidthPixels='4096'/>";
+    GPanoFields fields;
+    std::string error;
+    ASSERT_TRUE(ReadGPanoFields(xmp, fields, error)) << error;
+    EXPECT_EQ(fields.projectionType, "equirectangular");
+    EXPECT_EQ(fields.fullWidth, "4096");
+}
+
+// Metadata quoted in a message reaches the user's terminal: control bytes
+// are written out and a long value is cut.
+TEST(GPanoFieldsTest, MetadataInMessagesIsEscapedAndCut)
+{
+    const std::string huge(50000, '7');
+    struct Case {
+        const char* name;
+        std::string projection;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"terminal control bytes", "\x1b]0;owned\x07" "equi\\rect",
+         "projection '\\x1B]0;owned\\x07equi\\x5Crect' is not equirectangular"},
+        {"a value of 50000 bytes", huge,
+         "projection '" + huge.substr(0, 40) + "'... (50000 bytes) is not equirectangular"},
+        {"non-ASCII bytes", "\xC3\xA9quirectangular",
+         "projection '\\xC3\\xA9quirectangular' is not equirectangular"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PhotoSphere sphere;
+        std::string error;
+        EXPECT_FALSE(Derive(Replacing(HalfAroundTheHorizon(), "ProjectionType", c.projection),
+                            2048, 1024, sphere, error));
+        EXPECT_EQ(error, c.message);
+    }
+}
+
 TEST(PhotoSphereExtent, CropPlacesTheImageOnTheSphere)
 {
     struct Case {
@@ -300,6 +345,9 @@ TEST(PhotoSphereView, HeadingPitchAndFieldOfViewBecomeTheStartingView)
         {"a negative heading on the full sphere", With(full, heading("-90")), 4096, 270, {}, {},
          ""},
         {"a full turn on the full sphere", With(full, heading("360")), 4096, 0, {}, {}, ""},
+        {"minus a full turn on the full sphere", With(full, heading("-360")), 4096, 0, {}, {},
+         ""},
+        {"minus zero on the full sphere", With(full, heading("-0")), 4096, 0, {}, {}, ""},
         {"looking up", With(half, pitch("10.5")), 2048, {}, -10.5, {}, ""},
         {"looking down to the crop's edge", With(half, pitch("-45")), 2048, {}, 45, {}, ""},
         {"level", With(half, pitch("0")), 2048, {}, 0, {}, ""},
@@ -331,6 +379,8 @@ TEST(PhotoSphereView, HeadingPitchAndFieldOfViewBecomeTheStartingView)
         std::string error;
         ASSERT_TRUE(Derive(c.values, c.imageWidth, c.imageWidth / 2, sphere, error)) << error;
         EXPECT_EQ(sphere.initialPan, c.pan);
+        EXPECT_FALSE(sphere.initialPan && std::signbit(*sphere.initialPan))
+            << DescribePhotoSphere(sphere);
         EXPECT_EQ(sphere.initialTilt, c.tilt);
         EXPECT_EQ(sphere.initialFov, c.fov);
         if (*c.warning) {

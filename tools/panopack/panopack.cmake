@@ -10,6 +10,7 @@ add_library(panopack_lib STATIC
   tools/panopack/pack_settings.cpp
   tools/panopack/panopack.cpp
   tools/panopack/payload_builder.cpp
+  tools/panopack/gpano_fields.cpp
   tools/panopack/photo_sphere.cpp
 )
 target_compile_definitions(panopack_lib PRIVATE PANO_VERSION="${PROJECT_VERSION}")

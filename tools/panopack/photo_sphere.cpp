@@ -1,3 +1,5 @@
+// The sphere that photo-sphere metadata describes, derived from the GPano
+// fields and checked against each other and against the image.
 #include "tools/panopack/photo_sphere.h"
 
 #include <algorithm>
@@ -9,140 +11,8 @@
 
 namespace {
 
-// An XMP APP1 segment starts with this text and its terminating NUL.
-constexpr char kXmpSignature[] = "http://ns.adobe.com/xap/1.0/";
-constexpr char kGPanoNamespace[] = "http://ns.google.com/photos/1.0/panorama/";
-constexpr char kCommonPrefix[] = "GPano";
-
-constexpr uint8_t kMarkerStartOfImage = 0xD8;
-constexpr uint8_t kMarkerEndOfImage = 0xD9;
-constexpr uint8_t kMarkerStartOfScan = 0xDA;
-constexpr uint8_t kMarkerApp1 = 0xE1;
-
 // GPano's integers are 32-bit signed.
 constexpr uint64_t kMaxPixels = 0x7FFFFFFF;
-
-struct FieldName {
-    const char* name;
-    std::optional<std::string> GPanoFields::*field;
-};
-
-const FieldName kFieldNames[] = {
-    {"ProjectionType", &GPanoFields::projectionType},
-    {"FullPanoWidthPixels", &GPanoFields::fullWidth},
-    {"FullPanoHeightPixels", &GPanoFields::fullHeight},
-    {"CroppedAreaImageWidthPixels", &GPanoFields::croppedWidth},
-    {"CroppedAreaImageHeightPixels", &GPanoFields::croppedHeight},
-    {"CroppedAreaLeftPixels", &GPanoFields::croppedLeft},
-    {"CroppedAreaTopPixels", &GPanoFields::croppedTop},
-    {"InitialViewHeadingDegrees", &GPanoFields::heading},
-    {"InitialViewPitchDegrees", &GPanoFields::pitch},
-    {"InitialHorizontalFOVDegrees", &GPanoFields::hfov},
-};
-
-bool IsMarkerWithoutLength(uint8_t marker)
-{
-    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
-}
-
-bool IsNameChar(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' ||
-           c == ':';
-}
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-size_t SkipSpaces(std::string_view text, size_t at)
-{
-    while (at < text.size() && IsSpace(text[at])) {
-        ++at;
-    }
-    return at;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    const size_t first = SkipSpaces(text, 0);
-    size_t end = text.size();
-    while (end > first && IsSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(first, end - first);
-}
-
-// A quoted attribute value starting at `at` (the quote); nullopt when the
-// text there is not one.
-std::optional<std::string_view> QuotedValue(std::string_view text, size_t at)
-{
-    if (at >= text.size() || (text[at] != '"' && text[at] != '\'')) {
-        return std::nullopt;
-    }
-    const size_t close = text.find(text[at], at + 1);
-    if (close == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return text.substr(at + 1, close - at - 1);
-}
-
-// Every prefix that an xmlns attribute binds to the GPano namespace.
-std::vector<std::string> GPanoPrefixes(std::string_view xmp)
-{
-    constexpr std::string_view kBinding = "xmlns:";
-    std::vector<std::string> prefixes;
-    for (size_t at = xmp.find(kBinding); at != std::string_view::npos;
-         at = xmp.find(kBinding, at + 1)) {
-        size_t end = at + kBinding.size();
-        while (end < xmp.size() && IsNameChar(xmp[end]) && xmp[end] != ':') {
-            ++end;
-        }
-        const size_t start = at + kBinding.size();
-        const std::string_view prefix = xmp.substr(start, end - start);
-        const size_t next = SkipSpaces(xmp, end);
-        if (prefix.empty() || next >= xmp.size() || xmp[next] != '=') {
-            continue;
-        }
-        const std::optional<std::string_view> uri = QuotedValue(xmp, SkipSpaces(xmp, next + 1));
-        if (uri && *uri == kGPanoNamespace &&
-            std::find(prefixes.begin(), prefixes.end(), prefix) == prefixes.end()) {
-            prefixes.emplace_back(prefix);
-        }
-    }
-    if (prefixes.empty()) {
-        prefixes.emplace_back(kCommonPrefix);
-    }
-    return prefixes;
-}
-
-// The value of the qualified name at `at`: an attribute's quoted value, or
-// an element's text up to its end tag. nullopt for any other mention.
-std::optional<std::string_view> ValueAt(std::string_view xmp, size_t at, std::string_view name)
-{
-    const size_t after = at + name.size();
-    if ((at > 0 && IsNameChar(xmp[at - 1])) || (after < xmp.size() && IsNameChar(xmp[after]))) {
-        return std::nullopt;
-    }
-    const size_t next = SkipSpaces(xmp, after);
-    if (at > 0 && xmp[at - 1] == '<') {
-        if (next >= xmp.size() || xmp[next] != '>') {
-            return std::nullopt;
-        }
-        const std::string endTag = "</" + std::string(name);
-        const size_t close = xmp.find(endTag, next + 1);
-        if (close == std::string_view::npos) {
-            return std::nullopt;
-        }
-        return Trim(xmp.substr(next + 1, close - next - 1));
-    }
-    if (next >= xmp.size() || xmp[next] != '=') {
-        return std::nullopt;
-    }
-    const std::optional<std::string_view> value = QuotedValue(xmp, SkipSpaces(xmp, next + 1));
-    if (!value) {
-        return std::nullopt;
-    }
-    return Trim(*value);
-}
 
 bool ParsePixels(const std::string& text, uint32_t& value)
 {
@@ -172,8 +42,6 @@ bool ParseDegrees(const std::string& text, double& value)
     return result.ec == std::errc{} && result.ptr == last && std::isfinite(value);
 }
 
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
-
 std::string Describe(double value)
 {
     std::ostringstream text;
@@ -190,7 +58,7 @@ bool PixelField(const std::optional<std::string>& field, const char* name, uint3
         return true;
     }
     if (!ParsePixels(*field, value)) {
-        error = std::string("GPano:") + name + " " + Quote(*field) +
+        error = std::string("GPano:") + name + " " + QuoteMetadata(*field) +
                 " is not a whole number of pixels";
         return false;
     }
@@ -261,11 +129,13 @@ void DeriveInitialView(const GPanoFields& f, PhotoSphere& s)
     double value = 0;
     if (f.heading) {
         if (!ParseDegrees(*f.heading, value) || std::fabs(value) > 360) {
-            s.warnings.push_back("GPano:InitialViewHeadingDegrees " + Quote(*f.heading) +
+            s.warnings.push_back("GPano:InitialViewHeadingDegrees " + QuoteMetadata(*f.heading) +
                                  " is not a heading in [-360, 360]; starting pan not taken");
         } else {
             double pan = std::fmod(value - 360.0 * s.croppedLeft / s.fullWidth, 360.0);
             pan = pan < 0 ? pan + 360.0 : pan;
+            // A heading of -0 or -360 is the crop's left edge, pan 0, not -0.
+            pan = pan == 0 ? 0.0 : pan;
             if (pan > s.panSpan) {
                 s.warnings.push_back("heading " + Describe(value) +
                                      " lies outside the cropped area (pan " + Describe(pan) +
@@ -279,7 +149,7 @@ void DeriveInitialView(const GPanoFields& f, PhotoSphere& s)
     if (f.pitch) {
         // 0 - pitch keeps a level view at +0.
         if (!ParseDegrees(*f.pitch, value) || std::fabs(value) > 90) {
-            s.warnings.push_back("GPano:InitialViewPitchDegrees " + Quote(*f.pitch) +
+            s.warnings.push_back("GPano:InitialViewPitchDegrees " + QuoteMetadata(*f.pitch) +
                                  " is not a pitch in [-90, 90]; starting tilt not taken");
         } else if (0.0 - value < s.tiltMin || 0.0 - value > s.tiltMax) {
             s.warnings.push_back("pitch " + Describe(value) +
@@ -291,7 +161,7 @@ void DeriveInitialView(const GPanoFields& f, PhotoSphere& s)
     }
     if (f.hfov) {
         if (!ParseDegrees(*f.hfov, value) || !(value > 0 && value < 180)) {
-            s.warnings.push_back("GPano:InitialHorizontalFOVDegrees " + Quote(*f.hfov) +
+            s.warnings.push_back("GPano:InitialHorizontalFOVDegrees " + QuoteMetadata(*f.hfov) +
                                  " is not a field of view in (0, 180); starting field of view"
                                  " not taken");
         } else {
@@ -302,70 +172,6 @@ void DeriveInitialView(const GPanoFields& f, PhotoSphere& s)
 
 }  // namespace
 
-std::string_view FindXmpPacket(const uint8_t* data, size_t size)
-{
-    if (size < 2 || data[0] != 0xFF || data[1] != kMarkerStartOfImage) {
-        return {};
-    }
-    size_t at = 2;
-    while (at < size && data[at] == 0xFF) {
-        while (at < size && data[at] == 0xFF) {  // fill bytes
-            ++at;
-        }
-        if (at >= size) {
-            return {};
-        }
-        const uint8_t marker = data[at++];
-        if (marker == kMarkerStartOfScan || marker == kMarkerEndOfImage || marker == 0x00) {
-            return {};
-        }
-        if (IsMarkerWithoutLength(marker)) {
-            continue;
-        }
-        if (size - at < 2) {
-            return {};
-        }
-        const size_t length = size_t{data[at]} << 8 | data[at + 1];
-        if (length < 2 || length > size - at) {
-            return {};
-        }
-        const uint8_t* body = data + at + 2;
-        const size_t bodySize = length - 2;
-        if (marker == kMarkerApp1 && bodySize >= sizeof kXmpSignature &&
-            std::memcmp(body, kXmpSignature, sizeof kXmpSignature) == 0) {
-            return {reinterpret_cast<const char*>(body) + sizeof kXmpSignature,
-                    bodySize - sizeof kXmpSignature};
-        }
-        at += length;
-    }
-    return {};
-}
-
-bool ReadGPanoFields(std::string_view xmp, GPanoFields& fields, std::string& error)
-{
-    fields = GPanoFields{};
-    for (const std::string& prefix : GPanoPrefixes(xmp)) {
-        for (const FieldName& field : kFieldNames) {
-            const std::string name = prefix + ":" + field.name;
-            std::optional<std::string>& slot = fields.*(field.field);
-            for (size_t at = xmp.find(name); at != std::string_view::npos;
-                 at = xmp.find(name, at + 1)) {
-                const std::optional<std::string_view> value = ValueAt(xmp, at, name);
-                if (!value) {
-                    continue;
-                }
-                if (slot && *slot != *value) {
-                    error = std::string("GPano:") + field.name + " is given twice, as " +
-                            Quote(*slot) + " and " + Quote(std::string(*value));
-                    return false;
-                }
-                slot = std::string(*value);
-            }
-        }
-    }
-    return true;
-}
-
 bool DerivePhotoSphere(const GPanoFields& fields, uint32_t imageWidth, uint32_t imageHeight,
                        PhotoSphere& sphere, std::string& error)
 {
@@ -375,7 +181,7 @@ bool DerivePhotoSphere(const GPanoFields& fields, uint32_t imageWidth, uint32_t 
         return false;
     }
     if (*fields.projectionType != "equirectangular") {
-        error = "projection " + Quote(*fields.projectionType) + " is not equirectangular";
+        error = "projection " + QuoteMetadata(*fields.projectionType) + " is not equirectangular";
         return false;
     }
     if (!ReadPixelGeometry(fields, s, error) ||
@@ -398,11 +204,7 @@ PhotoSphereSearch ReadPhotoSphere(const std::vector<uint8_t>& jpeg, uint32_t ima
     if (!ReadGPanoFields(xmp, fields, error)) {
         return PhotoSphereSearch::Unusable;
     }
-    bool any = false;
-    for (const FieldName& field : kFieldNames) {
-        any = any || (fields.*(field.field)).has_value();
-    }
-    if (!any) {
+    if (!HasGPanoField(fields)) {
         return PhotoSphereSearch::Absent;
     }
     return DerivePhotoSphere(fields, imageWidth, imageHeight, sphere, error)

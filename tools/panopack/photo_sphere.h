@@ -1,34 +1,13 @@
-// Photo-sphere metadata: the GPano fields that phones and stitchers write
-// into a JPEG's XMP packet, and the sphere they describe in the viewer's
-// terms. Only the standard XMP packet is read; extended XMP segments (large
-// packets split over several APP1 segments) are skipped.
+// Photo-sphere metadata in the viewer's terms: the sphere that a JPEG's
+// GPano fields describe.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// The XMP packet of the first standard XMP APP1 segment before the image
-// data, as a view into data; empty when there is none. Never reads past
-// data + size.
-std::string_view FindXmpPacket(const uint8_t* data, size_t size);
-
-// The GPano fields as written, unparsed.
-struct GPanoFields {
-    std::optional<std::string> projectionType;
-    std::optional<std::string> fullWidth, fullHeight;
-    std::optional<std::string> croppedWidth, croppedHeight, croppedLeft, croppedTop;
-    std::optional<std::string> heading, pitch, hfov;
-};
-
-// Reads the GPano fields of an XMP packet, written as attributes or as
-// elements, under every prefix bound to the GPano namespace (under "GPano"
-// when the packet binds none). Refuses a field given twice with different
-// values.
-bool ReadGPanoFields(std::string_view xmp, GPanoFields& fields, std::string& error);
+#include "tools/panopack/gpano_fields.h"
 
 // An equirectangular panorama in the viewer's terms, in degrees. The viewer
 // draws an image's left edge at pan 0, so the pan extent always starts
