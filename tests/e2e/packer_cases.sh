@@ -185,6 +185,18 @@ run_packer create --image '\\localhost\C$\Bilder\Hafen.jpg' -o "$(winpath "$pics
 check "a UNC path: ends with 1" [ "$packer_code" = 1 ]
 check "names the UNC path" said "$work/packer.err" 'panopack: \\localhost\C$\Bilder\Hafen.jpg: No such file or directory'
 
+test_case "panopack.exe info refuses a payload whose total length passes 4 GiB"
+# Offset plus length wraps in a 32-bit program's arithmetic.
+wrapped="$pics/Hülle Ü.exe"
+"$panopack" create --stub "$stub" --image "$samples/harbour.jpg" -o "$wrapped" >/dev/null
+offset=$("$panopack" info "$wrapped" | sed -n 's/.*payload at offset \([0-9]*\),.*/\1/p')
+printf '\xf0\xff\xff\xff' | dd of="$wrapped" bs=1 seek="$offset" conv=notrunc status=none
+run_packer info "$(winpath "$wrapped")"
+check "ends with 1 ($packer_code)" [ "$packer_code" = 1 ]
+check "says the payload runs past the file ($(grep -av fixme "$work/packer.err"))" \
+  said "$work/packer.err" "the payload's total length runs past the end of the file"
+rm -f "$wrapped"
+
 test_case "panopack.exe without arguments from a shell: usage on stderr"
 run_packer
 check "ends with 2" [ "$packer_code" = 2 ]

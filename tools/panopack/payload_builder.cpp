@@ -65,11 +65,12 @@ bool ListPayloadRecords(const std::vector<uint8_t>& file, uint32_t payloadOffset
     }
     listing.totalLength = ReadU32(file, payloadOffset);
     size_t position = static_cast<size_t>(payloadOffset) + 4;
-    const size_t end = position + listing.totalLength;
-    if (end > size) {
+    // Compared with what is left: position + length wraps in a 32-bit size_t.
+    if (listing.totalLength > size - position) {
         error = "the payload's total length runs past the end of the file";
         return false;
     }
+    const size_t end = position + listing.totalLength;
     while (position < end) {
         if (end - position < 5) {
             error = "a record header is cut short at offset " + std::to_string(position);
