@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "package/payload.h"
+#include "package/payload_anchor.h"
 #include "tools/common/file_io.h"
 #include "tools/panopack/payload_builder.h"
 #include "tools/samplegen/sample_pattern.h"
@@ -50,7 +51,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path dir = argv[1];
-    for (const char* target : {"payload", "load_panorama", "set_view"}) {
+    for (const char* target :
+         {"payload", "load_panorama", "set_view", "photo_sphere", "panopack_info"}) {
         std::filesystem::create_directories(dir / target);
     }
     bool ok = true;
@@ -80,6 +82,37 @@ int main(int argc, char** argv)
     Append(settingsFirst, uint32_t{3});
     settingsFirst.insert(settingsFirst.end(), {1, 2, 3});
     ok &= Write(dir / "payload/settings-first.bin", settingsFirst);
+
+    // panopack info finds the payload behind a stamped anchor.
+    std::vector<uint8_t> stamped(std::begin(PAYLOAD_ANCHOR_TAG), std::end(PAYLOAD_ANCHOR_TAG));
+    Append(stamped, uint32_t{kPayloadAnchorTagSize + 4});
+    stamped.insert(stamped.end(), payload.begin(), payload.end());
+    ok &= Write(dir / "panopack_info/stamped-viewer.bin", stamped);
+    ok &= Write(dir / "panopack_info/image.jpg", small);
+
+    // The photo_sphere target: 0 and a JPEG file, or 1, the image's size and
+    // a packet.
+    const std::string packet =
+        "<x:xmpmeta><rdf:Description xmlns:GPano='http://ns.google.com/photos/1.0/panorama/'"
+        " GPano:ProjectionType='equirectangular' GPano:FullPanoWidthPixels='4096'"
+        " GPano:FullPanoHeightPixels='2048' GPano:CroppedAreaLeftPixels='1024'"
+        " GPano:CroppedAreaTopPixels='512' GPano:CroppedAreaImageWidthPixels='2048'"
+        " GPano:CroppedAreaImageHeightPixels='1024'><GPano:InitialViewHeadingDegrees>180"
+        "</GPano:InitialViewHeadingDegrees></rdf:Description></x:xmpmeta>";
+    std::vector<uint8_t> bare = {1};
+    Append(bare, uint16_t{2048});
+    Append(bare, uint16_t{1024});
+    bare.insert(bare.end(), packet.begin(), packet.end());
+    ok &= Write(dir / "photo_sphere/packet.bin", bare);
+    static const char kXmpSignature[] = "http://ns.adobe.com/xap/1.0/";
+    const size_t segmentLength = 2 + sizeof kXmpSignature + packet.size();
+    std::vector<uint8_t> withXmp = {0, 0xFF, 0xD8, 0xFF, 0xE1,
+                                    static_cast<uint8_t>(segmentLength >> 8),
+                                    static_cast<uint8_t>(segmentLength)};
+    withXmp.insert(withXmp.end(), kXmpSignature, kXmpSignature + sizeof kXmpSignature);
+    withXmp.insert(withXmp.end(), packet.begin(), packet.end());
+    withXmp.insert(withXmp.end(), small.begin() + 2, small.end());
+    ok &= Write(dir / "photo_sphere/jpeg-with-xmp.bin", withXmp);
 
     // The set_view target reads: six limits, two flags, the image size, the
     // viewport, then requested views.
