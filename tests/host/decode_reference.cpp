@@ -6,19 +6,10 @@
 
 #include <jpeglib.h>
 
+#include "viewer/jpeg_errors.h"
+
 namespace decode_reference {
 namespace {
-
-struct DecodeErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf recovery;
-};
-
-void OnDecodeError(j_common_ptr cinfo)
-{
-    cinfo->err->output_message(cinfo);
-    std::longjmp(reinterpret_cast<DecodeErrors*>(cinfo->err)->recovery, 1);
-}
 
 void MakeTiles(Tiles& tiles)
 {
@@ -86,12 +77,11 @@ void StoreImageRow(PanoramaImage& image, uint32_t y, const uint8_t* row)
 
 // Nothing with a destructor lives between setjmp and longjmp: the tile
 // vectors belong to the caller.
-bool Run(const uint8_t* data, size_t size, Tiles* tiles, DecodeErrors* errors)
+bool Run(const uint8_t* data, size_t size, Tiles* tiles, JpegErrors* errors)
 {
     jpeg_decompress_struct cinfo;
     uint8_t* volatile rowBuffer = nullptr;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnDecodeError;
+    cinfo.err = UseJpegErrors(*errors);
     if (setjmp(errors->recovery)) {
         std::free(rowBuffer);
         jpeg_destroy_decompress(&cinfo);
@@ -128,7 +118,7 @@ bool Run(const uint8_t* data, size_t size, Tiles* tiles, DecodeErrors* errors)
 
 bool Decode(const std::vector<uint8_t>& jpeg, Tiles& tiles)
 {
-    DecodeErrors errors;
+    JpegErrors errors;
     return Run(jpeg.data(), jpeg.size(), &tiles, &errors);
 }
 

@@ -7,38 +7,18 @@
 #include <jpeglib.h>
 
 #include "viewer/jpeg_coefficients.h"
+#include "viewer/jpeg_errors.h"
 
 namespace {
-
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf recovery;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void OnJpegError(j_common_ptr cinfo)
-{
-    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-    errors->base.format_message(cinfo, errors->message);
-    std::longjmp(errors->recovery, 1);
-}
-
-// The library's standard error manager, leaving through OnJpegError.
-jpeg_error_mgr* UseErrorManager(ErrorManager* errors)
-{
-    jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnJpegError;
-    return &errors->base;
-}
 
 // Reads the header and, when pixels is given, decodes the image into it.
 // Kept apart from the std::string handling of the caller: nothing with a
 // destructor may live between setjmp and longjmp.
 bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<uint8_t>* pixels,
-                ErrorManager* errors)
+                JpegErrors* errors)
 {
     jpeg_decompress_struct cinfo;
-    cinfo.err = UseErrorManager(errors);
+    cinfo.err = UseJpegErrors(*errors);
     if (setjmp(errors->recovery)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -71,10 +51,10 @@ bool Decompress(const uint8_t* data, size_t size, JpegInfo* info, std::vector<ui
 
 bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
               const JpegEncodeOptions* options, unsigned char** buffer, unsigned long* size,
-              ErrorManager* errors)
+              JpegErrors* errors)
 {
     jpeg_compress_struct cinfo;
-    cinfo.err = UseErrorManager(errors);
+    cinfo.err = UseJpegErrors(*errors);
     if (setjmp(errors->recovery)) {
         jpeg_destroy_compress(&cinfo);
         return false;
@@ -136,7 +116,7 @@ bool Compress(const uint8_t* pixels, uint32_t width, uint32_t height,
 bool DecodeInto(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<uint8_t>* pixels,
                 std::string& error)
 {
-    ErrorManager errors{};
+    JpegErrors errors{};
     if (!Decompress(data.data(), data.size(), &info, pixels, &errors)) {
         error = errors.message;
         return false;
@@ -160,7 +140,7 @@ bool DecodeJpeg(const std::vector<uint8_t>& data, JpegInfo& info, std::vector<ui
 bool EncodeJpeg(const uint8_t* pixels, uint32_t width, uint32_t height,
                 const JpegEncodeOptions& options, std::vector<uint8_t>& out)
 {
-    ErrorManager errors{};
+    JpegErrors errors{};
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     const bool ok = Compress(pixels, width, height, &options, &buffer, &size, &errors);
