@@ -58,7 +58,7 @@ void BM_LoadPanorama(benchmark::State& state)
         ResetHeapPeak();
         const size_t before = HeapInUse();
         const auto start = Clock::now();
-        const bool loaded = LoadPanorama(tiles, path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace));
+        const bool loaded = LoadPanorama(tiles, path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace)).loaded;
         const double seconds = Seconds(Clock::now() - start);
         best = std::min(best, seconds);
         peakBytes = std::max(peakBytes, HeapPeak() - before);

@@ -32,7 +32,7 @@ void BM_MipLevels(benchmark::State& state)
     for (auto _ : state) {
         PanoramaImage tiles;
         auto start = Clock::now();
-        if (!LoadPanorama(tiles, path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace))) {
+        if (!LoadPanorama(tiles, path.c_str(), 0, ImageMemoryLimit(kLargeAddressSpace)).loaded) {
             state.SkipWithError("load failed");
             break;
         }

@@ -11,7 +11,7 @@ void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t 
     imageOffset_ = imageOffset;
     memoryLimit_ = memoryLimit;
     options_ = options;
-    succeeded_ = false;
+    result_ = PanoramaLoad{};
     tilesReady_ = -1;
     ended_ = false;
     pending_ = true;
@@ -37,7 +37,7 @@ bool BackgroundDecode::WaitForTiles(uint32_t count)
 bool BackgroundDecode::Finish()
 {
     if (!pending_) {
-        return succeeded_;
+        return result_.loaded;
     }
     pending_ = false;
     if (thread_) {
@@ -47,7 +47,7 @@ bool BackgroundDecode::Finish()
     } else {
         Run(this);
     }
-    return succeeded_;
+    return result_.loaded;
 }
 
 void BackgroundDecode::TilesReady(uint32_t count)
@@ -61,10 +61,10 @@ void BackgroundDecode::TilesReady(uint32_t count)
 unsigned __stdcall BackgroundDecode::Run(void* self)
 {
     auto& decode = *static_cast<BackgroundDecode*>(self);
-    const bool succeeded = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
-                                        decode.memoryLimit_, decode.options_, &decode);
+    const PanoramaLoad result = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
+                                             decode.memoryLimit_, decode.options_, &decode);
     AcquireSRWLockExclusive(&decode.lock_);
-    decode.succeeded_ = succeeded;
+    decode.result_ = result;
     decode.ended_ = true;
     ReleaseSRWLockExclusive(&decode.lock_);
     WakeAllConditionVariable(&decode.progressed_);

@@ -28,6 +28,8 @@ public:
     bool Finish();
     // Started and not yet finished.
     bool Pending() const { return pending_; }
+    // Why the finished decode failed; empty when it did not.
+    const char* FailureReason() const { return result_.reason; }
 
 private:
     static unsigned __stdcall Run(void* self);
@@ -40,7 +42,7 @@ private:
     ViewerOptions options_;
     HANDLE thread_ = nullptr;
     bool pending_ = false;  // started, not yet finished
-    bool succeeded_ = false;
+    PanoramaLoad result_;
     // The decode's progress, shared with its thread under the lock: tiles
     // final (-1 before the grid is set), and whether the decode has ended.
     SRWLOCK lock_ = SRWLOCK_INIT;

@@ -107,14 +107,12 @@ HRESULT CPanoPlayer::PrepareScene()
     // grid is set: the mesh needs no more.
     if (startupState.options.Has(FEATURE_TEXTURES_WHILE_DECODING)) {
         if (!decode_.WaitForTiles(0)) {
+            FinishDecode();
             return E_FAIL;
         }
         TraceStage("tile-grid-set");
-    } else {
-        if (!decode_.Finish()) {
-            return E_FAIL;
-        }
-        TraceStage("decode-end");
+    } else if (!FinishDecode()) {
+        return E_FAIL;
     }
     const HRESULT built = BuildPanoramaMesh(mesh, extent, image);
     TraceStage("mesh-built");
@@ -131,9 +129,18 @@ HRESULT CPanoPlayer::BuildTexturesWhileDecoding()
     for (uint32_t k = 0; k < image.tileCount && decode_.WaitForTiles(k + 1); ++k) {
         builder.Build(FindTileTexture(k), givingUpPixels);
     }
+    return FinishDecode() ? S_OK : APPERR_SCENE_FAILED;
+}
+
+bool CPanoPlayer::FinishDecode()
+{
     const bool decoded = decode_.Finish();
-    TraceStage("decode-end");
-    return decoded ? S_OK : APPERR_SCENE_FAILED;
+    if (decoded) {
+        TraceStage("decode-end");
+    } else {
+        TraceStage("decode-failed", decode_.FailureReason());
+    }
+    return decoded;
 }
 
 HRESULT CPanoPlayer::AcquireDeviceResources()

@@ -50,6 +50,8 @@ private:
     void ApplyInputAction(HWND window, InputAction action);
     void ShowNavigationCursor(int cursor);
     HRESULT BuildTexturesWhileDecoding();
+    // Waits for the decode and traces its end, with the reason of a failure.
+    bool FinishDecode();
 
     // Declared after the image it fills: it finishes before the image goes.
     BackgroundDecode decode_;

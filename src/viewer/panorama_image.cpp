@@ -16,21 +16,20 @@
 #include "display/named_texture.h"
 #include "viewer/image_memory.h"
 #include "viewer/jpeg_coefficients.h"
+#include "viewer/jpeg_errors.h"
 
 namespace {
 
-struct DecodeErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf recovery;
-};
-
-// Reports through the library's own message output (standard error), then
-// leaves the library for good through the recovery point.
-void OnDecodeError(j_common_ptr cinfo)
+// A failure of the loader's own: its reason in errors, the decoder released.
+bool Fail(JpegErrors* errors, jpeg_decompress_struct* cinfo, const char* reason)
 {
-    cinfo->err->output_message(cinfo);
-    std::longjmp(reinterpret_cast<DecodeErrors*>(cinfo->err)->recovery, 1);
+    std::snprintf(errors->message, sizeof errors->message, "%s", reason);
+    jpeg_destroy_decompress(cinfo);
+    return false;
 }
+
+constexpr char kNoMemoryForLevels[] = "no memory for the mip levels";
+static_assert(sizeof(PanoramaLoad::reason) >= JMSG_LENGTH_MAX);
 
 // Rows asked for per library call: the height of one row of blocks in the
 // usual 2 x 2 subsampled file, which the decoder hands out in one go.
@@ -108,12 +107,11 @@ bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgres
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
 bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t memoryLimit,
-            const ViewerOptions* options, TileProgress* progress, DecodeErrors* errors)
+            const ViewerOptions* options, TileProgress* progress, JpegErrors* errors)
 {
     jpeg_decompress_struct cinfo;
     uint32_t* volatile batch = nullptr;
-    cinfo.err = jpeg_std_error(&errors->base);
-    errors->base.error_exit = OnDecodeError;
+    cinfo.err = UseJpegErrors(*errors);
     if (setjmp(errors->recovery)) {
         std::free(batch);
         jpeg_destroy_decompress(&cinfo);
@@ -126,8 +124,12 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     const ImageLoadPlan plan = PlanImageLoad(cinfo.image_width, cinfo.image_height,
                                              CoefficientBufferBytes(&cinfo), *options, memoryLimit);
     if (!plan.fits) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
+        char reason[JMSG_LENGTH_MAX];
+        std::snprintf(reason, sizeof reason,
+                      "the image, %u x %u, needs more memory than the %llu bytes allowed",
+                      cinfo.image_width, cinfo.image_height,
+                      static_cast<unsigned long long>(memoryLimit));
+        return Fail(errors, &cinfo, reason);
     }
     image->mipLevels = plan.mipLevels;
     if (plan.scale != kFullScale) {
@@ -145,8 +147,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     image->imageWidth = cinfo.output_width;
     image->imageHeight = cinfo.output_height;
     if (CreateTileTextures(*image) != S_OK) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
+        return Fail(errors, &cinfo, "no memory for the tiles");
     }
     if (progress) {
         progress->TilesReady(0);
@@ -158,8 +159,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     if (!inPlace) {
         batch = static_cast<uint32_t*>(std::malloc(size_t{width} * kBatchRows * sizeof(uint32_t)));
         if (!batch) {
-            jpeg_destroy_decompress(&cinfo);
-            return false;
+            return Fail(errors, &cinfo, "no memory for the rows being decoded");
         }
     }
     const JSAMPARRAY samples =
@@ -188,8 +188,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
             finished = static_cast<uint32_t>(image->tileColumns);
             if (!FinishTiles(*image, 0, finished, progress)) {
                 std::free(batch);
-                jpeg_destroy_decompress(&cinfo);
-                return false;
+                return Fail(errors, &cinfo, kNoMemoryForLevels);
             }
         }
     }
@@ -197,7 +196,11 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     batch = nullptr;
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return FinishTiles(*image, finished, image->tileCount, progress);
+    if (!FinishTiles(*image, finished, image->tileCount, progress)) {
+        std::snprintf(errors->message, sizeof errors->message, "%s", kNoMemoryForLevels);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -260,15 +263,21 @@ HRESULT CreateTileTextures(PanoramaImage& image)
     return S_OK;
 }
 
-bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit, const ViewerOptions& options, TileProgress* progress)
+PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
+                          uint64_t memoryLimit, const ViewerOptions& options,
+                          TileProgress* progress)
 {
+    PanoramaLoad load;
     std::FILE* file = exePath ? std::fopen(exePath, "rb") : nullptr;
     if (!file) {
-        return false;
+        std::snprintf(load.reason, sizeof load.reason, "cannot open the program's own file");
+        return load;
     }
-    DecodeErrors errors;
-    const bool decoded = Decode(&image, file, imageOffset, memoryLimit, &options, progress, &errors);
+    JpegErrors errors;
+    load.loaded = Decode(&image, file, imageOffset, memoryLimit, &options, progress, &errors);
     std::fclose(file);
-    return decoded;
+    if (!load.loaded) {
+        std::snprintf(load.reason, sizeof load.reason, "%s", errors.message);
+    }
+    return load;
 }

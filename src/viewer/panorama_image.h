@@ -34,16 +34,22 @@ protected:
     ~TileProgress() = default;
 };
 
+// What a load came to: loaded, or the reason it was not, in words for the
+// stage trace and the tests (the user is shown only the generic message).
+struct PanoramaLoad {
+    bool loaded = false;
+    char reason[200] = {};
+};
+
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
-// False on any failure: unreadable file, not a JPEG, an image that
-// PlanImageLoad does not fit into memoryLimit, a decoding error or lack of
-// memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
+// Fails on an unreadable file, not a JPEG, an image that PlanImageLoad does
+// not fit into memoryLimit, a decoding error or lack of memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
 // its chain of mip levels; with FEATURE_SCALED_DECODE an image over the
 // limit is decoded smaller (imageWidth and imageHeight are the decoded size).
 // The upper row of tiles is final once the decode has passed it.
-bool LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                  uint64_t memoryLimit, const ViewerOptions& options = {},
-                  TileProgress* progress = nullptr);
+PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
+                          uint64_t memoryLimit, const ViewerOptions& options = {},
+                          TileProgress* progress = nullptr);
 
 // Name of tile k: "panotexture1" to "panotexture8".
 void TileTextureName(int k, char (&name)[13]);

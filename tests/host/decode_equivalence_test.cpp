@@ -114,7 +114,7 @@ void ExpectSameDecoding(const Case& c)
     ASSERT_TRUE(decode_reference::Decode(jpeg, reference));
     PanoramaImage loaded;
     TempFile file(jpeg, ".jpg");
-    ASSERT_TRUE(LoadPanorama(loaded, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)));
+    ASSERT_TRUE(LoadPanorama(loaded, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)).loaded);
 
     ASSERT_EQ(loaded.imageWidth, c.width);
     ASSERT_EQ(loaded.imageHeight, c.height);

@@ -53,7 +53,7 @@ protected:
     bool Load(const std::vector<uint8_t>& jpeg, uint64_t limit = ImageMemoryLimit(kLargeAddressSpace))
     {
         TempFile exe(WithStub(jpeg));
-        return LoadPanorama(image_, exe.CPath(), kStubSize, limit, options_);
+        return LoadPanorama(image_, exe.CPath(), kStubSize, limit, options_).loaded;
     }
 
     // The word the loader must have stored for image pixel (x, y).
@@ -213,16 +213,34 @@ TEST_F(PanoramaLoading, FourComponentsAreScaledByTheFourth)
     EXPECT_NEAR(image_.tilePixels[0][0] >> 24, 200 * 128 / 255, 2);
 }
 
-TEST_F(PanoramaLoading, DataThatIsNotAJpegFailsCleanly)
+// A failure says why, in words the stage trace can carry.
+TEST_F(PanoramaLoading, FailuresComeWithTheirReason)
 {
-    const std::vector<uint8_t> jpeg = Sample(64, 32);
-    TempFile exe(WithStub(jpeg));
+    TempFile exe(WithStub(Sample(64, 32)));
+    const uint64_t limit = ImageMemoryLimit(kLargeAddressSpace);
+    struct Case {
+        const char* label;
+        const char* path;
+        int32_t offset;
+        uint64_t limit;
+        const char* reason;
+    };
     // -1 (no image record) and 0 (unreadable) both decode from the file's start.
-    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), -1, ImageMemoryLimit(kLargeAddressSpace)));
-    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)));
-    EXPECT_FALSE(LoadPanorama(image_, exe.CPath(), kStubSize + 1, ImageMemoryLimit(kLargeAddressSpace)));
-    EXPECT_FALSE(LoadPanorama(image_, "/no/such/file.exe", 0, ImageMemoryLimit(kLargeAddressSpace)));
-    EXPECT_EQ(namedTextureList, nullptr);
+    const Case cases[] = {
+        {"no image record", exe.CPath(), -1, limit, "Not a JPEG file: starts with 0x"},
+        {"offset 0", exe.CPath(), 0, limit, "Not a JPEG file: starts with 0x"},
+        {"inside the image", exe.CPath(), kStubSize + 1, limit, "Not a JPEG file: starts with 0x"},
+        {"no file", "/no/such/file.exe", 0, limit, "cannot open the program's own file"},
+        {"over the memory limit", exe.CPath(), kStubSize, 1000,
+         "the image, 64 x 32, needs more memory than the 1000 bytes allowed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const PanoramaLoad load = LoadPanorama(image_, c.path, c.offset, c.limit);
+        EXPECT_FALSE(load.loaded);
+        EXPECT_EQ(std::string(load.reason).rfind(c.reason, 0), 0u) << load.reason;
+        EXPECT_EQ(namedTextureList, nullptr);
+    }
 }
 
 TEST_F(PanoramaLoading, TruncatedFiles)
@@ -405,7 +423,7 @@ TEST_F(PanoramaLoading, TilesAreHandedOverFinalInOrderTheUpperRowBeforeTheEnd)
         TempFile exe(WithStub(Sample(c.width, c.height)));
         TileRecorder recorder(c.tiles);
         ASSERT_TRUE(LoadPanorama(image_, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
-                                 options_, &recorder));
+                                 options_, &recorder).loaded);
         std::vector<uint32_t> counts{0};
         std::vector<std::vector<uint64_t>> finals;
         for (uint32_t k = 0; k < c.tiles; ++k) {

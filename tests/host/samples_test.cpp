@@ -95,7 +95,7 @@ TEST(Samples, HarbourLoadsTheRightWayRound)
     ASSERT_NE(Pack("harbour", stub, out), nullptr);
     const int32_t offset = FindPanoImage(out.CPath(), static_cast<uint32_t>(FakeStub().size()));
     PanoramaImage image;
-    ASSERT_TRUE(LoadPanorama(image, out.CPath(), offset, ImageMemoryLimit(kLargeAddressSpace)));
+    ASSERT_TRUE(LoadPanorama(image, out.CPath(), offset, ImageMemoryLimit(kLargeAddressSpace)).loaded);
     ASSERT_EQ(image.tileColumns, 2);
     const NamedTexture* left = FindNamedTexture("panotexture2");   // image columns 0 to 1302
     const NamedTexture* right = FindNamedTexture("panotexture1");  // image columns 1303 to 2604

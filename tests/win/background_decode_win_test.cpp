@@ -36,7 +36,7 @@ TEST(BackgroundDecode, GivesTheTilesOfADecodeOnTheWindowThread)
     TempFile file(MakePatternJpeg(4200, 2100, layout), ".jpg");
     DestroyAllNamedTextures();
     PanoramaImage direct;
-    ASSERT_TRUE(LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)));
+    ASSERT_TRUE(LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)).loaded);
     ASSERT_EQ(direct.tileCount, 8u);
     const std::vector<std::vector<uint32_t>> expected = TileCopies(direct);
 
@@ -63,7 +63,7 @@ TEST(BackgroundDecode, ReportsAFailedDecode)
     for (const std::vector<uint8_t>* bytes : {&notJpeg, &cut}) {
         TempFile file(*bytes, ".jpg");
         PanoramaImage direct;
-        const bool expected = LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace));
+        const bool expected = LoadPanorama(direct, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace)).loaded;
         EXPECT_EQ(expected, bytes == &cut) << "a cut file shows what arrived; a non-JPEG fails";
         DestroyAllNamedTextures();
         PanoramaImage image;
