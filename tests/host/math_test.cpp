@@ -10,11 +10,18 @@ namespace {
 
 const float* Elements(const D3DMATRIX& m) { return &m._11; }
 
-void ExpectVector(const D3DVECTOR& v, float x, float y, float z, float tolerance = 1e-6f)
+// Whether v is (x, y, z) within tolerance; a failure shows both, at the
+// calling case's line.
+testing::AssertionResult VectorNear(const D3DVECTOR& v, float x, float y, float z,
+                                    float tolerance = 1e-6f)
 {
-    EXPECT_NEAR(v.x, x, tolerance);
-    EXPECT_NEAR(v.y, y, tolerance);
-    EXPECT_NEAR(v.z, z, tolerance);
+    if (std::fabs(v.x - x) <= tolerance && std::fabs(v.y - y) <= tolerance &&
+        std::fabs(v.z - z) <= tolerance) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << "(" << v.x << ", " << v.y << ", " << v.z
+                                       << ") is not within " << tolerance << " of (" << x << ", "
+                                       << y << ", " << z << ")";
 }
 
 D3DMATRIX Filled(float value)
@@ -27,11 +34,15 @@ D3DMATRIX Filled(float value)
     return m;
 }
 
-void ExpectSameMatrix(const D3DMATRIX& a, const D3DMATRIX& b)
+testing::AssertionResult SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b)
 {
     for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(Elements(a)[i], Elements(b)[i]) << "element " << i;
+        if (Elements(a)[i] != Elements(b)[i]) {
+            return testing::AssertionFailure()
+                   << "element " << i << ": " << Elements(a)[i] << " != " << Elements(b)[i];
+        }
     }
+    return testing::AssertionSuccess();
 }
 
 const float kQuarterTurn = 1.5707963705062866f;
@@ -43,10 +54,10 @@ TEST(VectorMath, CrossFollowsTheLeftHandedAxes)
     D3DVECTOR x, y, out;
     VecSet(x, 1, 0, 0);
     VecSet(y, 0, 1, 0);
-    ExpectVector(VecCross(out, x, y), 0, 0, 1);
-    ExpectVector(VecCross(out, y, x), 0, 0, -1);
+    EXPECT_TRUE(VectorNear(VecCross(out, x, y), 0, 0, 1));
+    EXPECT_TRUE(VectorNear(VecCross(out, y, x), 0, 0, -1));
     // The output may be one of the inputs.
-    ExpectVector(VecCross(x, x, y), 0, 0, 1);
+    EXPECT_TRUE(VectorNear(VecCross(x, x, y), 0, 0, 1));
 }
 
 TEST(VectorMath, LengthAndDot)
@@ -108,7 +119,7 @@ TEST(MatrixMath, PerspectiveRefusalLeavesTheMatrixUntouched)
         SCOPED_TRACE(c.label);
         D3DMATRIX m = Filled(3);
         EXPECT_EQ(MatPerspective(m, c.fov, 1.0f, c.nearZ, c.farZ), E_INVALIDARG);
-        ExpectSameMatrix(m, Filled(3));
+        EXPECT_TRUE(SameMatrix(m, Filled(3)));
     }
 }
 
@@ -117,7 +128,7 @@ TEST(MatrixMath, LookAtAlongZIsTheIdentity)
     D3DMATRIX m, identity;
     MatIdentity(identity);
     ASSERT_EQ(MatLookAt(m, D3DVECTOR{0, 0, 0}, D3DVECTOR{0, 0, 1}, D3DVECTOR{0, 1, 0}), S_OK);
-    ExpectSameMatrix(m, identity);
+    EXPECT_TRUE(SameMatrix(m, identity));
 }
 
 TEST(MatrixMath, LookAtStraightDownFallsBackToWorldZ)
@@ -125,10 +136,10 @@ TEST(MatrixMath, LookAtStraightDownFallsBackToWorldZ)
     D3DMATRIX m = Filled(1);
     ASSERT_EQ(MatLookAt(m, D3DVECTOR{0, 0, 0}, D3DVECTOR{0, -1, 0}, D3DVECTOR{0, 1, 0}), S_OK);
     // Columns hold right R = (1, 0, 0), up U = (0, 0, 1), forward F = (0, -1, 0).
-    ExpectVector(D3DVECTOR{m._11, m._21, m._31}, 1, 0, 0);
-    ExpectVector(D3DVECTOR{m._12, m._22, m._32}, 0, 0, 1);
-    ExpectVector(D3DVECTOR{m._13, m._23, m._33}, 0, -1, 0);
-    ExpectVector(D3DVECTOR{m._41, m._42, m._43}, 0, 0, 0);
+    EXPECT_TRUE(VectorNear(D3DVECTOR{m._11, m._21, m._31}, 1, 0, 0));
+    EXPECT_TRUE(VectorNear(D3DVECTOR{m._12, m._22, m._32}, 0, 0, 1));
+    EXPECT_TRUE(VectorNear(D3DVECTOR{m._13, m._23, m._33}, 0, -1, 0));
+    EXPECT_TRUE(VectorNear(D3DVECTOR{m._41, m._42, m._43}, 0, 0, 0));
     EXPECT_EQ(m._44, 1.0f);
 }
 
@@ -137,8 +148,8 @@ TEST(MatrixMath, LookAtMovesTheEyeToTheOrigin)
     D3DMATRIX m;
     const D3DVECTOR eye{1, 2, 3};
     ASSERT_EQ(MatLookAt(m, eye, D3DVECTOR{1, 2, 10}, D3DVECTOR{0, 1, 0}), S_OK);
-    ExpectVector(Transform(eye, m), 0, 0, 0);
-    ExpectVector(Transform(D3DVECTOR{1, 2, 10}, m), 0, 0, 7, 1e-5f);
+    EXPECT_TRUE(VectorNear(Transform(eye, m), 0, 0, 0));
+    EXPECT_TRUE(VectorNear(Transform(D3DVECTOR{1, 2, 10}, m), 0, 0, 7, 1e-5f));
 }
 
 TEST(MatrixMath, LookAtAtTheEyeIsRefusedAndLeavesTheMatrixUntouched)
@@ -146,24 +157,25 @@ TEST(MatrixMath, LookAtAtTheEyeIsRefusedAndLeavesTheMatrixUntouched)
     D3DMATRIX m = Filled(5);
     EXPECT_EQ(MatLookAt(m, D3DVECTOR{1, 1, 1}, D3DVECTOR{1, 1, 1}, D3DVECTOR{0, 1, 0}),
               E_INVALIDARG);
-    ExpectSameMatrix(m, Filled(5));
+    EXPECT_TRUE(SameMatrix(m, Filled(5)));
 }
 
 TEST(MatrixMath, RotationsByZeroAreTheIdentity)
 {
     D3DMATRIX identity, m;
     MatIdentity(identity);
-    ExpectSameMatrix(MatRotateX(m, 0.0f), identity);
-    ExpectSameMatrix(MatRotateY(m, 0.0f), identity);
+    EXPECT_TRUE(SameMatrix(MatRotateX(m, 0.0f), identity));
+    EXPECT_TRUE(SameMatrix(MatRotateY(m, 0.0f), identity));
 }
 
 TEST(MatrixMath, RotationsTurnTheWayTheViewerExpects)
 {
     D3DMATRIX m;
     // X turns y towards +z; Y turns x towards -z.
-    ExpectVector(Transform(D3DVECTOR{0, 1, 0}, MatRotateX(m, kQuarterTurn)), 0, 0, 1);
-    ExpectVector(Transform(D3DVECTOR{1, 0, 0}, MatRotateY(m, kQuarterTurn)), 0, 0, -1);
-    ExpectVector(Transform(D3DVECTOR{0, 0, 1}, MatRotateY(m, kQuarterTurn)), 1, 0, 0);
+    EXPECT_TRUE(VectorNear(Transform(D3DVECTOR{0, 1, 0}, MatRotateX(m, kQuarterTurn)), 0, 0, 1));
+    EXPECT_TRUE(
+        VectorNear(Transform(D3DVECTOR{1, 0, 0}, MatRotateY(m, kQuarterTurn)), 0, 0, -1));
+    EXPECT_TRUE(VectorNear(Transform(D3DVECTOR{0, 0, 1}, MatRotateY(m, kQuarterTurn)), 1, 0, 0));
 }
 
 TEST(MatrixMath, MultiplicationAppliesTheLeftOperandFirst)
@@ -174,9 +186,9 @@ TEST(MatrixMath, MultiplicationAppliesTheLeftOperandFirst)
     MatMultiply(xy, rx, ry);
     MatMultiply(yx, ry, rx);
     // (0, 1, 0): X takes it to (0, 0, 1), then Y to (1, 0, 0).
-    ExpectVector(Transform(D3DVECTOR{0, 1, 0}, xy), 1, 0, 0);
+    EXPECT_TRUE(VectorNear(Transform(D3DVECTOR{0, 1, 0}, xy), 1, 0, 0));
     // Y leaves it alone, then X takes it to (0, 0, 1).
-    ExpectVector(Transform(D3DVECTOR{0, 1, 0}, yx), 0, 0, 1);
+    EXPECT_TRUE(VectorNear(Transform(D3DVECTOR{0, 1, 0}, yx), 0, 0, 1));
     bool differs = false;
     for (int i = 0; i < 16; ++i) {
         differs = differs || std::fabs(Elements(xy)[i] - Elements(yx)[i]) > 1e-3f;

@@ -2,19 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "sample_scene.h"
 
 namespace {
 
-void ExpectVertex(const PanoVertex& v, float x, float y, float z, float tu, float tv)
+// Whether v has the position (x, y, z) and the texture coordinates (tu, tv);
+// a failure shows both, at the calling case's line.
+testing::AssertionResult VertexNear(const PanoVertex& v, float x, float y, float z, float tu,
+                                    float tv)
 {
-    EXPECT_NEAR(v.x, x, 1e-5f);
-    EXPECT_NEAR(v.y, y, 1e-5f);
-    EXPECT_NEAR(v.z, z, 1e-5f);
-    EXPECT_FLOAT_EQ(v.tu, tu);
-    EXPECT_FLOAT_EQ(v.tv, tv);
+    const auto near = [](float a, float b) { return std::fabs(a - b) <= 1e-5f; };
+    const auto same = [](float a, float b) {
+        return std::fabs(a - b) <= 4 * FLT_EPSILON * std::fabs(b);
+    };
+    if (near(v.x, x) && near(v.y, y) && near(v.z, z) && same(v.tu, tu) && same(v.tv, tv)) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "vertex (" << v.x << ", " << v.y << ", " << v.z << ") at (" << v.tu << ", " << v.tv
+           << "), expected (" << x << ", " << y << ", " << z << ") at (" << tu << ", " << tv << ")";
 }
 
 }  // namespace
@@ -31,13 +40,14 @@ TEST(PanoramaMesh, SampleCylinder)
     EXPECT_NEAR(HorizonFraction(scene.extent, 0.256168f), 0.5, 1e-5);
 
     const PanoVertex* tile0 = scene.mesh.tileVertices[0].get();
-    ExpectVertex(tile0[0], -0.867868f, -0.128084f, 0.496795f, 1, 0);
-    ExpectVertex(tile0[1], -0.867868f, -0.120079f, 0.496795f, 1, 0.03125f);
+    EXPECT_TRUE(VertexNear(tile0[0], -0.867868f, -0.128084f, 0.496795f, 1, 0));
+    EXPECT_TRUE(VertexNear(tile0[1], -0.867868f, -0.120079f, 0.496795f, 1, 0.03125f));
     // The row ends at the tile's image-left column, 24 columns further on.
     const float theta = -scene.extent.panSpan + 24 * (scene.extent.panSpan / 48);
-    ExpectVertex(tile0[48], std::sin(theta), -0.128084f, std::cos(theta), 0, 0);
+    EXPECT_TRUE(VertexNear(tile0[48], std::sin(theta), -0.128084f, std::cos(theta), 0, 0));
     // Tile 1 starts where tile 0 ends: at the image's middle.
-    ExpectVertex(scene.mesh.tileVertices[1][0], tile0[48].x, tile0[48].y, tile0[48].z, 1, 0);
+    EXPECT_TRUE(
+        VertexNear(scene.mesh.tileVertices[1][0], tile0[48].x, tile0[48].y, tile0[48].z, 1, 0));
     // The last strip row ends at the image's bottom, y = +h0.
     const PanoVertex& last = tile0[1599];
     EXPECT_NEAR(last.y, 0.128084f, 1e-5f);
