@@ -1,3 +1,6 @@
+// CD3DApplication's start-up, plain message loop, frame step and pausing, and the building and
+// rebuilding of the 3D environment with its one software fallback. Window messages are answered
+// in window_messages_win.cpp, paced frames run in paced_loop_win.cpp.
 #include "framework/d3d_application_win.h"
 
 #include <mmsystem.h>

@@ -1,3 +1,5 @@
+// Finding payloadOffset in another executable's bytes, for the packer and tests. Kept out of
+// viewers, which must hold the anchor tag only once; their own anchor is payload_anchor_value.cpp.
 #include "package/payload_anchor.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The camera: the projection of the sample view, refusals that keep the previous matrix, what
+// the screen centre shows, and the narrowest field of view the projection accepts.
 #include "viewer/camera.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The device table's platform-free rules: the order of display modes, which depths a device
+// renders into, the default mode, the choice of the default device, and a label without text.
 #include "display/device_rules.h"
 
 #include <gtest/gtest.h>

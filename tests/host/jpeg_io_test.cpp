@@ -1,3 +1,5 @@
+// The tools' JPEG helpers: encoded images read back their size and component count, and data
+// that is no JPEG is refused with the library's reason.
 #include "tools/common/jpeg_io.h"
 
 #include <gtest/gtest.h>

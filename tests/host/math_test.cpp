@@ -1,3 +1,5 @@
+// The vector and matrix helpers: left-handed cross products, perspective and look-at matrices
+// (a refusal leaves the matrix untouched), which way rotations turn and the order of products.
 #include "math/d3d_math.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Mip levels: halving matches the plain channel-by-channel average bit for bit, and an odd tile
+// becomes a power-of-two chain down to one pixel without its edges bleeding into each other.
 #include "display/mip_levels.h"
 
 #include <gtest/gtest.h>

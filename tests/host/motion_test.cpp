@@ -1,3 +1,5 @@
+// The frame step: frame times, bounded across clock steps and pauses; the drag with inertia; key
+// targets; automatic motion after the idle delay, bouncing at limits or crossing a full circle.
 #include "viewer/motion.h"
 
 #include <gtest/gtest.h>

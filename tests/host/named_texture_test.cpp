@@ -1,3 +1,5 @@
+// The named-texture registry: newest first, names compared without regard to case and refused
+// when they do not fit, and the fields creation takes from the options.
 #include "display/named_texture.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Navigation input: the cursor each drag offset shows and when it hides, what keys, mouse and
+// wheel do to the input state, what ends a screensaver, and where the window is placed.
 #include "viewer/navigation.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The packer on photo spheres: the metadata gives the geometry and the starting view unless the
+// command line does, unusable parts are left out with a warning, and info on a JPEG shows it.
 #include "tools/panopack/panopack.h"
 
 #include <gtest/gtest.h>

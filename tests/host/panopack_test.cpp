@@ -1,3 +1,5 @@
+// The packer's commands on real files: create, info and extract, refusals that write nothing,
+// screensaver outputs, the viewer it carries, and the default extent of a panorama.
 #include "tools/panopack/panopack.h"
 
 #include <gtest/gtest.h>

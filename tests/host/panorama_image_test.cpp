@@ -1,3 +1,5 @@
+// Loading the panorama: the tile grid and every pixel's place in it, the colour layouts, failures
+// with their reason, the memory limit and its plans, mip levels, and tiles handed over in order.
 #include "viewer/panorama_image.h"
 
 #include <gtest/gtest.h>

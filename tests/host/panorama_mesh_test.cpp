@@ -1,3 +1,5 @@
+// The mesh: the sample cylinder's vertices across its tiles, column counts around half a circle,
+// the full sphere's poles, the horizon with unset tilt limits, and the image starting at pan 0.
 #include "viewer/panorama_mesh.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Reading payloadOffset from an executable's bytes: a stamped stub and a packed executable give
+// the stub's size; a file without one stamped anchor inside its stub gives nothing.
 #include "package/payload_anchor.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The payload readers: records found by type and skipped by length, settings records of any
+// length, and walks that end safely on bad lengths, reads cut short or unreadable files.
 #include "package/payload.h"
 
 #include <gtest/gtest.h>

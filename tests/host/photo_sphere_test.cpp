@@ -1,3 +1,5 @@
+// Photo-sphere metadata: the XMP packet and the GPano fields read in every form writers use, and
+// safely from damaged files; the sphere and starting view they give, or why they are refused.
 #include "tools/panopack/photo_sphere.h"
 
 #include <gtest/gtest.h>

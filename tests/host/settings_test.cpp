@@ -1,3 +1,5 @@
+// The settings record: its conversion into the viewer's units, with single-precision pi, and the
+// window title, which never reads past the title's terminator or its field.
 #include "package/pano_settings.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The framework's message boxes: a listed code's text or the generic one, with the ending for a
+// fatal error or the software fallback, within the text capacity, and each kind's icon.
 #include "framework/status_codes.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Scratch files go to the system's temporary directory, named after the running test, the
+// process and a counter, so tests running side by side never share one.
 #include "temp_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The texture rules: the sizes a device accepts, the formats that fit, and conversion into every
+// layout exactly as the plain per-pixel conversion, and back for formats that keep the colours.
 #include "display/texture_rules.h"
 
 #include <gtest/gtest.h>

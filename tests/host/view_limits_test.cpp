@@ -1,3 +1,5 @@
+// The view limits: a partial panorama's corner rays pull the pan inside, the field of view narrows
+// to what fits and projects, wrapping scenes are only normalised, and bad input stays finite.
 #include "viewer/view_limits.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// A prepared surface description is the 32-bit viewer's 124-byte record, zeroed but for its
+// size, flags, capabilities and pixel-format size.
 #include "display/surface_desc_win.h"
 
 #include <gtest/gtest.h>

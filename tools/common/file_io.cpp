@@ -1,3 +1,5 @@
+// Whole-file reading and all-or-nothing writing on Linux: a temporary file beside the target,
+// synced, then renamed over it. file_io_win.cpp is the Windows counterpart.
 #include "tools/common/file_io.h"
 #include "tools/common/file_io_memory.h"
 
