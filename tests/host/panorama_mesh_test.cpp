@@ -16,11 +16,11 @@ namespace {
 testing::AssertionResult VertexNear(const PanoVertex& v, float x, float y, float z, float tu,
                                     float tv)
 {
-    const auto near = [](float a, float b) { return std::fabs(a - b) <= 1e-5f; };
+    const auto within = [](float a, float b) { return std::fabs(a - b) <= 1e-5f; };
     const auto same = [](float a, float b) {
         return std::fabs(a - b) <= 4 * FLT_EPSILON * std::fabs(b);
     };
-    if (near(v.x, x) && near(v.y, y) && near(v.z, z) && same(v.tu, tu) && same(v.tv, tv)) {
+    if (within(v.x, x) && within(v.y, y) && within(v.z, z) && same(v.tu, tu) && same(v.tv, tv)) {
         return testing::AssertionSuccess();
     }
     return testing::AssertionFailure()
