@@ -1,7 +1,7 @@
 # panopack.exe under Wine as a Windows user runs it: from a shell with
 # Windows paths (a drive letter, a space and a non-ASCII letter), without
-# --stub, and with an image dropped on it. Sourced by tests/e2e/run after its
-# own cases; uses its variables and lib.sh.
+# --stub, and with an image dropped on it. Sourced by tests/e2e/run after the
+# other case files; uses its variables and lib.sh.
 
 packer=${packer:-"$wintree/bin/panopack.exe"}
 pics="$work/Bilder Ü"
