@@ -48,10 +48,7 @@ if id=$(find_window "Panorama - Harbour sample"); then
     fail "no change-device dialog during the drag"
     xdotool mouseup 1
   fi
-  xdotool key --window "$id" Escape
-  wait_exit "$app_pid"
-  check "exit code 0" exit_code_is 0
+  escape_ends_with_0
 else
-  fail "no window titled Panorama - Harbour sample"
-  stop_viewer
+  no_window "Panorama - Harbour sample"
 fi

@@ -203,12 +203,9 @@ if id=$(find_window "Panorama - Harbour sample"); then
   else
     fail "no change-device dialog"
   fi
-  xdotool key --window "$id" Escape
-  wait_exit "$app_pid"
-  check "exit code 0" exit_code_is 0
+  escape_ends_with_0
 else
-  fail "no window titled Panorama - Harbour sample"
-  stop_viewer
+  no_window "Panorama - Harbour sample"
 fi
 
 test_case "automatic motion after the idle delay"

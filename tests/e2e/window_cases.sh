@@ -25,10 +25,7 @@ if id=$(find_window "Panorama - Harbour sample"); then
   check "post moved left (to $moved)" in_range "$moved" 0 $((centre_x - 81))
 
   test_case "Escape in a window ends with 0"
-  xdotool key --window "$id" Escape
-  wait_exit "$app_pid"
-  check "exit code 0" exit_code_is 0
+  escape_ends_with_0
 else
-  fail "no window titled Panorama - Harbour sample"
-  stop_viewer
+  no_window "Panorama - Harbour sample"
 fi
