@@ -15,6 +15,10 @@
 //   windows CLASS  prints one line per visible top-level window of that class
 //                  (#32770 dialogs, #32768 menus): its title, a tab and the
 //                  text of its static controls joined by " / "
+//   release        lets go of the left button where Wine still holds it, and
+//                  prints "left up" or "left down": a press that ends a
+//                  program leaves its release to no window of Wine's, and
+//                  Wine then holds the button down for the next program
 #include <windows.h>
 
 #include <cstdio>
@@ -111,7 +115,8 @@ int Usage()
     std::fprintf(stderr,
                  "usage: winctl maximize|minimize|restore|close|activate|text|state TITLE\n"
                  "       winctl resize TITLE WIDTH HEIGHT\n"
-                 "       winctl windows CLASS\n");
+                 "       winctl windows CLASS\n"
+                 "       winctl release\n");
     return 2;
 }
 
@@ -119,6 +124,16 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "release") == 0) {
+        if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) {
+            INPUT up = {};
+            up.type = INPUT_MOUSE;
+            up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(1, &up, sizeof up);
+        }
+        std::printf("left %s\n", GetAsyncKeyState(VK_LBUTTON) & 0x8000 ? "down" : "up");
+        return 0;
+    }
     if (argc == 3 && std::strcmp(argv[1], "windows") == 0) {
         EnumWindows(PrintOfClass, reinterpret_cast<LPARAM>(argv[2]));
         return 0;

@@ -45,6 +45,9 @@ saver_input_end_click() {  # a left click, or the start of a drag
     xdotool mouseup 1
   fi
   saver_ends "left $pick"
+  # The release reached no window of Wine's: Wine would hold the button for
+  # the next screensaver, whose every mouse move would then be a drag.
+  check "Wine lets go of the left button" [ "$(winctl release)" = "left up" ]
 }
 
 # The input just sent must have ended the screensaver with exit code 0.
