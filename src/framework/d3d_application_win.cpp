@@ -114,9 +114,16 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
     windowClass.lpszClassName = "D3D Window";
     RegisterClassA(&windowClass);
 
-    window = CreateWindowExA(0, "D3D Window", windowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, nullptr, nullptr, instance,
-                             nullptr);
+    if (parentWindow) {
+        RECT area = {};
+        GetClientRect(parentWindow, &area);
+        window = CreateWindowExA(0, "D3D Window", windowTitle, WS_CHILD | WS_VISIBLE, 0, 0,
+                                 area.right, area.bottom, parentWindow, nullptr, instance, nullptr);
+    } else {
+        window = CreateWindowExA(0, "D3D Window", windowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, nullptr, nullptr,
+                                 instance, nullptr);
+    }
     UpdateWindow(window);
     TraceStage("window-created");
 
@@ -184,6 +191,12 @@ HRESULT CD3DApplication::StepFrame()
     }
     if (FAILED(result)) {
         return result;
+    }
+    if (parentWindow) {
+        // The dialog that holds the preview moves it without a WM_MOVE.
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        display->TrackWindowPosition(origin.x, origin.y);
     }
     result = display->Present();
     if (SUCCEEDED(result) && !framePresented) {
@@ -313,6 +326,11 @@ void CD3DApplication::ReleaseHeldResources()
 
 int CD3DApplication::ShowFrameworkError(HRESULT code, int kind)
 {
+    // A box from the little picture of another program's dialog would stand
+    // in front of that dialog: a child window ends without one.
+    if (parentWindow) {
+        return IDOK;
+    }
     char text[kErrorTextCapacity];
     ComposeFrameworkError(code, kind, text);
     return MessageBoxA(nullptr, text, windowTitle, MB_OK | ErrorIcon(kind));

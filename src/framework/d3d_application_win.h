@@ -63,6 +63,9 @@ public:
     IDirect3DDevice7* renderDevice = nullptr;
     IDirectDrawSurface7* renderTarget = nullptr;
     const char* windowTitle = "Direct3D Application";
+    // Set before Startup: the window becomes a borderless child filling this
+    // window's client area, always windowed, and reports no error in a box.
+    HWND parentWindow = nullptr;
     DeviceConfirmHook confirmDevice = nullptr;
     // Nesting depth of SetPaused(true); frames are drawn only at 0.
     int pauseDepth = 0;

@@ -16,7 +16,8 @@ LRESULT CD3DApplication::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         PostQuitMessage(0);
         return 0;
     case WM_MOVE:
-        if (display && isActive && isReady && IsWindowed()) {
+        // A child's place is in its parent's coordinates: a frame finds it.
+        if (display && isActive && isReady && IsWindowed() && !parentWindow) {
             display->TrackWindowPosition(static_cast<short>(LOWORD(lParam)),
                                          static_cast<short>(HIWORD(lParam)));
         }

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "framework/stage_trace_win.h"
+#include "package/launch_switches.h"
 #include "package/module_path_win.h"
 #include "package/payload.h"
 #include "package/payload_anchor.h"
@@ -30,21 +31,6 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 void ShowAboutBox(HINSTANCE instance)
 {
     DialogBoxParamA(instance, MAKEINTRESOURCEA(DLG_ABOUT), nullptr, AboutDialogProc, 0);
-}
-
-enum class Launch { Run, About, Nothing };
-
-// Only the first two characters of the command line count, in either case.
-Launch DecideLaunch(const char* commandLine)
-{
-    char modeSwitch[4] = {};
-    for (int i = 0; i < 2 && commandLine[i]; ++i) {
-        modeSwitch[i] = commandLine[i];
-    }
-    if (lstrcmpiA(modeSwitch, "/c") == 0 || commandLine[0] == '\0') {
-        return Launch::About;
-    }
-    return lstrcmpiA(modeSwitch, "/s") == 0 ? Launch::Run : Launch::Nothing;
 }
 
 int RunViewer(HINSTANCE instance, char* commandLine)
@@ -79,9 +65,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     TraceStage("settings-read");
     state.screensaverMode = state.settings->screensaver != 0;
     state.fullscreenAtStart = state.settings->startFullscreen;
-    if (state.screensaverMode) {
+    state.options = ReadViewerOptions(path, payloadOffset);
+    const LaunchChoice choice = state.screensaverMode
+                                    ? DecideLaunch(commandLine, state.options.Has(FEATURE_PREVIEW))
+                                    : LaunchChoice{Launch::Run, 0};
+    Launch launch = choice.launch;
+    if (launch == Launch::Preview) {
+        // A handle that names no window leaves nothing to draw into.
+        const auto parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(choice.previewWindow));
+        if (IsWindow(parent)) {
+            state.previewWindow = choice.previewWindow;
+        } else {
+            launch = Launch::Nothing;
+        }
+    } else if (state.screensaverMode) {
         // The mutex stays open until the process ends: its name marks a
-        // running screensaver.
+        // running screensaver. A preview takes none: the dialog starts the
+        // screensaver itself while its preview runs.
         SetLastError(0);
         CreateMutexA(nullptr, FALSE, "Zyllora Screensaver");
         if (GetLastError() != 0) {
@@ -89,14 +89,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         }
     }
     state.imageOffset = FindPanoImage(path, payloadOffset);
-    state.options = ReadViewerOptions(path, payloadOffset);
     lstrcpynA(state.modulePath, path, sizeof state.modulePath);
 
     int exitCode = 0;
-    const Launch launch = state.screensaverMode ? DecideLaunch(commandLine) : Launch::Run;
     if (launch == Launch::About) {
         ShowAboutBox(instance);
-    } else if (launch == Launch::Run) {
+    } else if (launch == Launch::Run || launch == Launch::Preview) {
         exitCode = RunViewer(instance, commandLine);
     }
     state.settings.reset();

@@ -33,6 +33,8 @@ struct StartupState {
     std::unique_ptr<PanoSettings> settings;  // never null once the viewer exists
     ViewerOptions options;                    // none without an options record
     bool screensaverMode = false;
+    // The window a live preview draws into (its handle); 0 outside a preview.
+    uint64_t previewWindow = 0;
     int32_t fullscreenAtStart = 0;
     int32_t imageOffset = 0;  // -1: no image record; 0: executable unreadable
     char modulePath[kModulePathCapacity] = {};

@@ -29,12 +29,15 @@ enum ViewerFeature : uint32_t {
     // Frames only when the picture can change, never faster than the
     // display refreshes.
     FEATURE_PACED_FRAMES = 0x10,
+    // A screensaver started with /p and a window draws a live preview in a
+    // child of that window, the image decoded at a size fit for it.
+    FEATURE_PREVIEW = 0x20,
 };
 
 // Features this viewer knows; the packer turns all of them on.
 constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
                                     FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING |
-                                    FEATURE_PACED_FRAMES;
+                                    FEATURE_PACED_FRAMES | FEATURE_PREVIEW;
 
 constexpr uint32_t kOptionsVersion = 1;
 

@@ -3,13 +3,13 @@
 #include <process.h>
 
 void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                             uint64_t memoryLimit, const ViewerOptions& options)
+                             const ImageBudget& budget, const ViewerOptions& options)
 {
     Finish();
     image_ = &image;
     exePath_ = exePath;
     imageOffset_ = imageOffset;
-    memoryLimit_ = memoryLimit;
+    budget_ = budget;
     options_ = options;
     result_ = PanoramaLoad{};
     tilesReady_ = -1;
@@ -62,7 +62,7 @@ unsigned __stdcall BackgroundDecode::Run(void* self)
 {
     auto& decode = *static_cast<BackgroundDecode*>(self);
     const PanoramaLoad result = LoadPanorama(*decode.image_, decode.exePath_, decode.imageOffset_,
-                                             decode.memoryLimit_, decode.options_, &decode);
+                                             decode.budget_, decode.options_, &decode);
     AcquireSRWLockExclusive(&decode.lock_);
     decode.result_ = result;
     decode.ended_ = true;

@@ -19,7 +19,7 @@ public:
     // Starts LoadPanorama into image; both it and the path must outlive the
     // decode. Without a thread the decode runs in Finish instead.
     void Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-               uint64_t memoryLimit, const ViewerOptions& options);
+               const ImageBudget& budget, const ViewerOptions& options);
     // Waits until the first count tiles are final (for 0: until the image's
     // size and tile grid are set), or the decode has ended. False when it
     // ended without them.
@@ -38,7 +38,7 @@ private:
     PanoramaImage* image_ = nullptr;
     const char* exePath_ = nullptr;
     int32_t imageOffset_ = 0;
-    uint64_t memoryLimit_ = 0;
+    ImageBudget budget_{0};
     ViewerOptions options_;
     HANDLE thread_ = nullptr;
     bool pending_ = false;  // started, not yet finished

@@ -57,11 +57,14 @@ uint32_t ScaledSide(uint32_t side, uint32_t scale)
 }
 
 ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, uint64_t decoderBytes,
-                            const ViewerOptions& options, uint64_t memoryLimit)
+                            const ViewerOptions& options, const ImageBudget& budget)
 {
     const uint32_t smallest = options.Has(FEATURE_SCALED_DECODE) ? 1 : kFullScale;
     for (uint32_t scale = kFullScale; scale >= smallest; --scale) {
         const uint32_t w = ScaledSide(width, scale), h = ScaledSide(height, scale);
+        if (w > budget.largestWidth && scale > smallest) {
+            continue;
+        }
         // At full size the coefficients (at most 8 bytes a pixel) and the
         // tiles always cost less than the device's part.
         const uint64_t decoding =
@@ -71,7 +74,7 @@ ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, uint64_t decoderByt
                 continue;
             }
             const uint64_t cost = std::max(ImageMemoryCost(w, h, levels), decoding);
-            if (cost <= memoryLimit) {
+            if (cost <= budget.memory) {
                 return {true, levels, scale, w, h, cost};
             }
         }

@@ -34,9 +34,22 @@ constexpr uint32_t kFullScale = 8;
 // rounds it.
 uint32_t ScaledSide(uint32_t side, uint32_t scale);
 
-// How an image is loaded within a limit: at full size with mip levels when
+// What an image may take: memory, and for a small window (the live
+// preview) the widest image worth decoding.
+struct ImageBudget {
+    // Not explicit: a memory limit alone is a budget.
+    ImageBudget(uint64_t memoryLimit, uint32_t widest = UINT32_MAX)
+        : memory(memoryLimit), largestWidth(widest)
+    {
+    }
+    uint64_t memory;
+    uint32_t largestWidth;
+};
+
+// How an image is loaded within a budget: at full size with mip levels when
 // the options ask for them and they fit, else without; with scaled decode
-// on, at the largest scale where one of the two fits. A progressive file's
+// on, at the largest scale where one of the two fits and the image is no
+// wider than the budget's widest (or at 1/8 when none is). A progressive file's
 // coefficient buffers (decoderBytes, at full size whatever the scale) live
 // beside the decoded tiles until the decode ends.
 struct ImageLoadPlan {
@@ -48,7 +61,7 @@ struct ImageLoadPlan {
 };
 
 ImageLoadPlan PlanImageLoad(uint32_t width, uint32_t height, uint64_t decoderBytes,
-                            const ViewerOptions& options, uint64_t memoryLimit);
+                            const ViewerOptions& options, const ImageBudget& budget);
 
 // The most an image may cost in a process with this much address space:
 // half of it, in whole GiB and counting at most kLargeAddressSpace. The

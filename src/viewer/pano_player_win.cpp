@@ -45,6 +45,19 @@ uint64_t AddressSpace()
     return GlobalMemoryStatusEx(&status) ? status.ullTotalVirtual : uint64_t{1} << 31;
 }
 
+// The widest image a live preview decodes: the dialog's picture is about
+// 150 pixels wide, a few times that on a high-DPI screen, and shows a part
+// of the panorama.
+constexpr uint32_t kPreviewImageWidth = 2048;
+
+// Keys, mouse buttons and wheel, and the commands the accelerators make of
+// keys.
+bool IsInput(UINT message)
+{
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_COMMAND;
+}
+
 void SetStageState(IDirect3DDevice7* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     device->SetTextureStageState(stage, type, value);
@@ -83,9 +96,19 @@ CPanoPlayer::CPanoPlayer()
     motion = MotionFromSettings(converted);
     MatIdentity(projection_);
     pacedFrames = startupState.options.Has(FEATURE_PACED_FRAMES);
+    ImageBudget budget(ImageMemoryLimit(AddressSpace()));
+    ViewerOptions decodeOptions = startupState.options;
+    if (startupState.previewWindow != 0) {
+        // The little picture moves from the start, shows no title, and needs
+        // no image wider than a window many times its size would.
+        parentWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(startupState.previewWindow));
+        motion.autoMotionEnabled = 1;
+        title_[0] = '\0';
+        budget.largestWidth = kPreviewImageWidth;
+        decodeOptions.features |= FEATURE_SCALED_DECODE;
+    }
     TraceStage("decode-start");
-    decode_.Start(image, startupState.modulePath, startupState.imageOffset,
-                  ImageMemoryLimit(AddressSpace()), startupState.options);
+    decode_.Start(image, startupState.modulePath, startupState.imageOffset, budget, decodeOptions);
 }
 
 ViewLimits CPanoPlayer::Limits() const
@@ -101,8 +124,9 @@ ViewLimits CPanoPlayer::Limits() const
 HRESULT CPanoPlayer::PrepareScene()
 {
     ChooseMode(*selectedDevice, DesktopMode());
-    selectedDevice->inWindow =
-        startupState.screensaverMode || startupState.fullscreenAtStart ? 0 : 1;
+    const bool fullscreen = (startupState.screensaverMode || startupState.fullscreenAtStart) &&
+                            startupState.previewWindow == 0;
+    selectedDevice->inWindow = fullscreen ? 0 : 1;
     // With textures built while decoding, the window opens once the tile
     // grid is set: the mesh needs no more.
     if (startupState.options.Has(FEATURE_TEXTURES_WHILE_DECODING)) {
@@ -322,6 +346,9 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
 {
     const int32_t x = static_cast<short>(LOWORD(lParam));
     const int32_t y = static_cast<short>(HIWORD(lParam));
+    if (parentWindow && IsInput(message)) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);  // the preview only shows
+    }
     const bool screensaver = startupState.screensaverMode;
     const bool inWindow = selectedDevice && selectedDevice->inWindow;
     // A screensaver ends on every key, also on the system keys (Alt, F10)
@@ -333,6 +360,9 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     switch (message) {
     case WM_CREATE: {
+        if (parentWindow) {
+            break;  // the preview fills its parent's client area as made
+        }
         const PanoSettings& s = *startupState.settings;
         const WindowPlacement place = CentreWindow(GetSystemMetrics(SM_CXSCREEN),
                                                    GetSystemMetrics(SM_CYSCREEN), s.windowWidth,

@@ -106,7 +106,7 @@ bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgres
 // The decoding proper. Nothing in here may own resources with destructors:
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
-bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t memoryLimit,
+bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const ImageBudget* budget,
             const ViewerOptions* options, TileProgress* progress, JpegErrors* errors)
 {
     jpeg_decompress_struct cinfo;
@@ -122,13 +122,13 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, uint64_t
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
     const ImageLoadPlan plan = PlanImageLoad(cinfo.image_width, cinfo.image_height,
-                                             CoefficientBufferBytes(&cinfo), *options, memoryLimit);
+                                             CoefficientBufferBytes(&cinfo), *options, *budget);
     if (!plan.fits) {
         char reason[JMSG_LENGTH_MAX];
         std::snprintf(reason, sizeof reason,
                       "the image, %u x %u, needs more memory than the %llu bytes allowed",
                       cinfo.image_width, cinfo.image_height,
-                      static_cast<unsigned long long>(memoryLimit));
+                      static_cast<unsigned long long>(budget->memory));
         return Fail(errors, &cinfo, reason);
     }
     image->mipLevels = plan.mipLevels;
@@ -264,7 +264,7 @@ HRESULT CreateTileTextures(PanoramaImage& image)
 }
 
 PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                          uint64_t memoryLimit, const ViewerOptions& options,
+                          const ImageBudget& budget, const ViewerOptions& options,
                           TileProgress* progress)
 {
     PanoramaLoad load;
@@ -274,7 +274,7 @@ PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t ima
         return load;
     }
     JpegErrors errors;
-    load.loaded = Decode(&image, file, imageOffset, memoryLimit, &options, progress, &errors);
+    load.loaded = Decode(&image, file, imageOffset, &budget, &options, progress, &errors);
     std::fclose(file);
     if (!load.loaded) {
         std::snprintf(load.reason, sizeof load.reason, "%s", errors.message);

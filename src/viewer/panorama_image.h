@@ -8,6 +8,7 @@
 #include "display/named_texture.h"
 #include "package/viewer_options.h"
 #include "platform/platform_types.h"
+#include "viewer/image_memory.h"
 
 constexpr int kMaxTiles = 8;
 
@@ -43,12 +44,13 @@ struct PanoramaLoad {
 
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
 // Fails on an unreadable file, not a JPEG, an image that PlanImageLoad does
-// not fit into memoryLimit, a decoding error or lack of memory. With FEATURE_MIP_LEVELS, when they fit, each tile's texture gets
-// its chain of mip levels; with FEATURE_SCALED_DECODE an image over the
-// limit is decoded smaller (imageWidth and imageHeight are the decoded size).
-// The upper row of tiles is final once the decode has passed it.
+// not fit into the budget, a decoding error or lack of memory. With
+// FEATURE_MIP_LEVELS, when they fit, each tile's texture gets its chain of
+// mip levels; with FEATURE_SCALED_DECODE an image over the budget is decoded
+// smaller (imageWidth and imageHeight are the decoded size). The upper row
+// of tiles is final once the decode has passed it.
 PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                          uint64_t memoryLimit, const ViewerOptions& options = {},
+                          const ImageBudget& budget, const ViewerOptions& options = {},
                           TileProgress* progress = nullptr);
 
 // Name of tile k: "panotexture1" to "panotexture8".

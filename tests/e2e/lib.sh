@@ -99,6 +99,12 @@ tap() {  # tap WINDOW KEY
   xdotool keyup --window "$1" "$2"
 }
 
+# The Windows path of a file here: Wine's drive Z: is the Unix root.
+winpath() {
+  local path=${1//\//\\}
+  echo "Z:$path"
+}
+
 screenshot() {
   import -window root "$1"
 }

@@ -9,12 +9,6 @@ rm -rf "$pics"
 mkdir -p "$pics"
 cp "$samples/harbour.jpg" "$pics/Hafen Ü.jpg"
 
-# The Windows path of a file here: Wine's drive Z: is the Unix root.
-winpath() {
-  local path=${1//\//\\}
-  echo "Z:$path"
-}
-
 # Runs panopack.exe from a shell; sets packer_code, and leaves what it
 # printed in $work/packer.out and $work/packer.err.
 run_packer() {

@@ -322,7 +322,7 @@ TEST(ImageMemory, PlansMipLevelsAndSmallerScalesOnlyWhenAskedForAndFull)
         uint32_t width, height;
         uint64_t decoderBytes;
         ViewerOptions options;
-        uint64_t limit;
+        ImageBudget budget;
         bool fits, mipLevels;
         uint32_t scale, shownWidth, shownHeight;
     };
@@ -338,10 +338,15 @@ TEST(ImageMemory, PlansMipLevelsAndSmallerScalesOnlyWhenAskedForAndFull)
         // A progressive file's coefficients stay at full size whatever the scale.
         {32768, 16384, 3 * gib / 2 + 1, all, limit, true, true, 3, 12288, 6144},
         {32768, 16384, 2 * gib + 1, all, limit, false, false, 8, 32768, 16384},
+        // A budget's widest image: the largest scale no wider, else 1/8.
+        {16384, 8192, 0, all, {limit, 2048}, true, true, 1, 2048, 1024},
+        {2605, 635, 0, all, {limit, 2048}, true, true, 6, 1954, 477},
+        {2000, 1000, 0, all, {limit, 2048}, true, true, 8, 2000, 1000},
+        {40000, 4000, 0, all, {limit, 2048}, true, true, 1, 5000, 500},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-        const ImageLoadPlan plan = PlanImageLoad(c.width, c.height, c.decoderBytes, c.options, c.limit);
+        const ImageLoadPlan plan = PlanImageLoad(c.width, c.height, c.decoderBytes, c.options, c.budget);
         EXPECT_EQ(plan.fits, c.fits);
         EXPECT_EQ(plan.mipLevels, c.mipLevels);
         EXPECT_EQ(plan.scale, c.scale);

@@ -242,6 +242,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
         {FEATURE_PIXELS_IN_TEXTURES, "  lean memory:     "},
         {FEATURE_TEXTURES_WHILE_DECODING, "  early window:    "},
         {FEATURE_PACED_FRAMES, "  paced frames:    "},
+        {FEATURE_PREVIEW, "  preview:         "},
     };
     out << "options:\n";
     for (const auto& f : kFeatures) {
