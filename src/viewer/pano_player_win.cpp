@@ -45,6 +45,32 @@ uint64_t AddressSpace()
     return GlobalMemoryStatusEx(&status) ? status.ullTotalVirtual : uint64_t{1} << 31;
 }
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// The DPI at which a window's pixels are its pixels.
+constexpr int kBaseDpi = 96;
+
+// The window's DPI: GetDpiForWindow where the system has it (Windows 10
+// from 1607), looked up at run time so that the viewer still starts on
+// older systems; else the screen's.
+UINT WindowDpi(HWND window)
+{
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow) {
+        if (const UINT dpi = dpiForWindow(window)) {
+            return dpi;
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
+}
+
 // The widest image a live preview decodes: the dialog's picture is about
 // 150 pixels wide, a few times that on a high-DPI screen, and shows a part
 // of the panorama.
@@ -79,14 +105,6 @@ CPanoPlayer::CPanoPlayer()
     lstrcpynA(title_, settings.title, static_cast<int>(TitleLength(settings)) + 1);
     windowTitle = windowTitleBuffer;
     confirmDevice = AcceptEveryDevice;
-
-    LOGFONTA font = {};
-    font.lfHeight = -12;
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfOutPrecision = OUT_DEVICE_PRECIS;
-    lstrcpyA(font.lfFaceName, "Tahoma");
-    titleFont = CreateFontIndirectA(&font);
 
     const ViewerSettings converted = ConvertSettings(settings);
     textColor = converted.textColor;
@@ -252,8 +270,8 @@ HRESULT CPanoPlayer::DrawScene()
     return S_OK;
 }
 
-// A one-pixel outline, then the text, 4 pixels from the corner, all through
-// one device context: each one makes the driver copy the whole back buffer
+// A one-pixel outline, then the text, 4 pixels from the corner (pixels at
+// 96 DPI, scaled to the window's), all through one device context: each one makes the driver copy the whole back buffer
 // out of the device and back in.
 void CPanoPlayer::DrawTitle()
 {
@@ -264,17 +282,36 @@ void CPanoPlayer::DrawTitle()
     HGDIOBJ previous = SelectObject(context, titleFont);
     SetBkMode(context, TRANSPARENT);
     const int length = lstrlenA(title_);
+    const int px = MulDiv(1, static_cast<int>(titleDpi_), kBaseDpi);  // a pixel at 96 DPI
+    const int at = 4 * px;
     const struct {
         int x, y;
         uint32_t colour;
-    } passes[] = {{4, 3, shadowColor}, {4, 5, shadowColor}, {3, 4, shadowColor},
-                  {5, 4, shadowColor}, {4, 4, textColor}};
+    } passes[] = {{at, at - px, shadowColor}, {at, at + px, shadowColor},
+                  {at - px, at, shadowColor}, {at + px, at, shadowColor},
+                  {at, at, textColor}};
     for (const auto& pass : passes) {
         SetTextColor(context, GdiColour(pass.colour));
         ExtTextOutA(context, pass.x, pass.y, 0, nullptr, title_, length, nullptr);
     }
     SelectObject(context, previous);
     renderTarget->ReleaseDC(context);
+}
+
+// The title in 12-pixel bold Tahoma at 96 DPI, scaled to the window's.
+void CPanoPlayer::ScaleTitle(UINT dpi)
+{
+    titleDpi_ = dpi;
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(12, static_cast<int>(dpi), kBaseDpi);
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_DEVICE_PRECIS;
+    lstrcpyA(font.lfFaceName, "Tahoma");
+    if (HFONT scaled = CreateFontIndirectA(&font)) {
+        DeleteObject(titleFont);
+        titleFont = scaled;
+    }
 }
 
 HRESULT CPanoPlayer::ShutdownScene()
@@ -360,16 +397,31 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     switch (message) {
     case WM_CREATE: {
+        const UINT dpi = WindowDpi(hwnd);
+        ScaleTitle(dpi);
         if (parentWindow) {
             break;  // the preview fills its parent's client area as made
         }
+        // The stored size counts pixels at 96 DPI: the window keeps the
+        // physical size it has there.
         const PanoSettings& s = *startupState.settings;
+        const int width = MulDiv(s.windowWidth, static_cast<int>(dpi), kBaseDpi);
+        const int height = MulDiv(s.windowHeight, static_cast<int>(dpi), kBaseDpi);
         const WindowPlacement place = CentreWindow(GetSystemMetrics(SM_CXSCREEN),
-                                                   GetSystemMetrics(SM_CYSCREEN), s.windowWidth,
-                                                   s.windowHeight);
-        SetWindowPos(hwnd, nullptr, place.left, place.top, s.windowWidth, s.windowHeight,
-                     SWP_SHOWWINDOW);
+                                                   GetSystemMetrics(SM_CYSCREEN), width, height);
+        SetWindowPos(hwnd, nullptr, place.left, place.top, width, height, SWP_SHOWWINDOW);
         break;
+    }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: the size Windows suggests.
+        ScaleTitle(HIWORD(wParam));
+        if (inWindow) {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
     }
     case WM_SIZE:
         if (wParam == SIZE_MAXIMIZED && selectedDevice) {

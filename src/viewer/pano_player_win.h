@@ -49,6 +49,7 @@ private:
     ViewLimits Limits() const;
     void ApplyInputAction(HWND window, InputAction action);
     void ShowNavigationCursor(int cursor);
+    void ScaleTitle(UINT dpi);
     HRESULT BuildTexturesWhileDecoding();
     // Waits for the decode and traces its end, with the reason of a failure.
     bool FinishDecode();
@@ -57,4 +58,5 @@ private:
     BackgroundDecode decode_;
     D3DMATRIX projection_;  // the last projection the device accepted
     char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated
+    UINT titleDpi_ = 96;  // the DPI the title font and its place are scaled to
 };
