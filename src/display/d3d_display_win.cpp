@@ -174,9 +174,16 @@ HRESULT CD3DDisplay::Present()
     if (fullscreen) {
         return primary->Flip(nullptr, DDFLIP_WAIT);
     }
-    // Wine refuses a blit that reaches past the screen, where Windows would
-    // let the clipper cut it: a window partly off the screen would end the
-    // program. Only the part on the screen is copied.
+    // The whole frame first: on Windows the primary surface spans every
+    // monitor, those left of or above the primary one at negative
+    // coordinates, and the clipper cuts what no monitor shows.
+    const HRESULT whole = primary->Blt(&presentRect, backBuffer, nullptr, DDBLT_WAIT, nullptr);
+    if (SUCCEEDED(whole) || whole == DDERR_SURFACELOST) {
+        return whole;
+    }
+    // Wine refuses a blit that reaches past the screen: a window partly off
+    // the screen would end the program. Only the part on the screen is
+    // copied.
     RECT source, onScreen;
     if (!ClipToScreen(presentRect, screenRect, source, onScreen)) {
         return DD_OK;
