@@ -121,3 +121,17 @@ run_saver() {  # run_saver SECONDS
     saver_ends a
   fi
 }
+
+# The live preview in a window of preview_host, which closes it after a few
+# seconds as the settings dialog does: the host sees it end by itself, and
+# it gave back every DirectDraw object it made.
+run_preview() {
+  v_name=preview
+  test_case "preview: in a host window, closed by the host"
+  launch "$wintree/bin/preview_host.exe" "$(winpath "$saver_exe")" 6
+  wait_exit "$v_pid" 40
+  check "the host saw the preview end by itself ($exit_code)" exit_code_is 0
+  [ "$exit_code" = timeout ] && kill_viewer
+  v_pid=""
+  check_references
+}
