@@ -229,7 +229,6 @@ void CD3DApplication::SetPaused(bool pause)
 HRESULT CD3DApplication::BuildEnvironment()
 {
     const FlagScope busy(building);
-    environmentBuilt = false;
     for (;;) {
         const DWORD flags = selectedDevice->inWindow ? 0 : DISPLAY_FULLSCREEN;
         HRESULT result = display->Open(window, selectedDevice->adapterGuid,
@@ -244,7 +243,6 @@ HRESULT CD3DApplication::BuildEnvironment()
             resourcesHeld = true;
             result = AcquireDeviceResources();
             if (SUCCEEDED(result)) {
-                environmentBuilt = true;
                 return S_OK;
             }
             ReleaseHeldResources();
@@ -307,7 +305,6 @@ void CD3DApplication::TearDownEnvironment()
 {
     isActive = false;
     isReady = false;
-    environmentBuilt = false;
     if (display) {
         ReleaseHeldResources();
         display.reset();  // closes it

@@ -87,9 +87,11 @@ private:
     // TranslateAccelerator, else TranslateMessage and DispatchMessage.
     void Dispatch(HACCEL accelerators, MSG& message);
     // Sizing, the full-screen switch and a device change may rebuild now: the
-    // application is active and ready, an environment stands and no build is
-    // under way.
-    bool CanRebuild() const { return isActive && isReady && environmentBuilt && !building; }
+    // application is active and ready, an environment stands (outside a build
+    // its resources are held exactly then; leaving a menu loop makes the
+    // application ready also under the fatal message of a failed start-up)
+    // and no build is under way.
+    bool CanRebuild() const { return isActive && isReady && resourcesHeld && !building; }
     // Gives back what AcquireDeviceResources made, once per acquisition.
     void ReleaseHeldResources();
 
@@ -104,10 +106,6 @@ private:
     // warning, the fatal message) have no owner, so the window's messages
     // still arrive while they are shown.
     bool building = false;
-    // The last build succeeded and nothing has torn it down since. Leaving a
-    // menu loop makes the application ready whether or not one stands, for
-    // instance under the fatal message of a start-up that failed.
-    bool environmentBuilt = false;
     bool lastWindowedState = true;
     // A frame has reached the screen (the start-up trace's last stage).
     bool framePresented = false;

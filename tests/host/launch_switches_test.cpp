@@ -15,22 +15,17 @@ TEST(LaunchSwitches, TheFirstTwoCharactersChooseAndAPreviewNeedsItsWindow)
     const Case cases[] = {
         {"", true, Launch::About, 0},
         {"/c", false, Launch::About, 0},
-        {"/C:1234", true, Launch::About, 0},
         {"/s", false, Launch::Run, 0},
-        {"/Sx", true, Launch::Run, 0},
         {"/p 1234", false, Launch::Nothing, 0},
         {"/p 1234", true, Launch::Preview, 1234},
         {"/P:66130", true, Launch::Preview, 66130},
         {"/p 4294967295 ", true, Launch::Preview, 4294967295},
         {"/p", true, Launch::Nothing, 0},
-        {"/p ", true, Launch::Nothing, 0},
         {"/p 0", true, Launch::Nothing, 0},
         {"/p12", true, Launch::Nothing, 0},
-        {"/p -5", true, Launch::Nothing, 0},
         {"/p 12ab", true, Launch::Nothing, 0},
         {"/p 99999999999999999999", true, Launch::Nothing, 0},
         {"/a", true, Launch::Nothing, 0},
-        {"s", true, Launch::Nothing, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("'") + c.commandLine + (c.previewsOn ? "' with" : "' without") +
