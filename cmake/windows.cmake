@@ -42,6 +42,7 @@ add_library(pano_shell STATIC
   src/display/surface_desc_win.cpp
   src/display/texture_surface_win.cpp
   src/framework/d3d_application_win.cpp
+  src/framework/monitor_covers_win.cpp
   src/framework/paced_loop_win.cpp
   src/framework/stage_trace_win.cpp
   src/framework/window_messages_win.cpp

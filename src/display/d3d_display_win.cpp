@@ -12,17 +12,22 @@ HRESULT SurfaceFailure(HRESULT result, HRESULT otherwise)
     return result == DDERR_OUTOFVIDEOMEMORY ? DDERR_OUTOFVIDEOMEMORY : otherwise;
 }
 
-// The part of a window's frame that lies on the screen, and where it comes
-// from in the back buffer (of the same size, so only the offsets differ).
-// False when none of it is on the screen.
-bool ClipToScreen(const RECT& target, const RECT& screen, RECT& source, RECT& onScreen)
+// Copies the frame into the window's client area through GDI, which draws
+// wherever the window is, clipped to what is visible.
+HRESULT CopyThroughGdi(IDirectDrawSurface7* frame, HWND window, int width, int height)
 {
-    if (!IntersectRect(&onScreen, &target, &screen)) {
-        return false;
+    HDC source = nullptr;
+    const HRESULT got = frame->GetDC(&source);
+    if (FAILED(got)) {
+        return got;
     }
-    source = RECT{onScreen.left - target.left, onScreen.top - target.top,
-                  onScreen.right - target.left, onScreen.bottom - target.top};
-    return true;
+    HDC target = GetDC(window);
+    const BOOL copied = target && BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    if (target) {
+        ReleaseDC(window, target);
+    }
+    frame->ReleaseDC(source);
+    return copied ? DD_OK : E_FAIL;
 }
 
 }  // namespace
@@ -115,9 +120,6 @@ HRESULT CD3DDisplay::BuildWindowedSurfaces()
     if (FAILED(created)) {
         return SurfaceFailure(created, FWERR_NO_PRIMARY);
     }
-    PrepareSurfaceDesc(desc, 0, 0);
-    primary->GetSurfaceDesc(&desc);
-    screenRect = RECT{0, 0, static_cast<LONG>(desc.dwWidth), static_cast<LONG>(desc.dwHeight)};
     IDirectDrawClipper* clipper = nullptr;
     if (FAILED(directDraw->CreateClipper(0, &clipper, nullptr))) {
         return FWERR_NO_CLIPPER;
@@ -128,7 +130,9 @@ HRESULT CD3DDisplay::BuildWindowedSurfaces()
 
     PrepareSurfaceDesc(desc, DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT,
                        DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE);
-    desc.dwWidth = bufferWidth;
+    // An even width: Wine hands out a device context on a surface of odd
+    // width with its rows sheared. The frame is the buffer's left part.
+    desc.dwWidth = bufferWidth + (bufferWidth & 1);
     desc.dwHeight = bufferHeight;
     created = directDraw->CreateSurface(&desc, &backBuffer, nullptr);
     if (FAILED(created)) {
@@ -177,18 +181,15 @@ HRESULT CD3DDisplay::Present()
     // The whole frame first: on Windows the primary surface spans every
     // monitor, those left of or above the primary one at negative
     // coordinates, and the clipper cuts what no monitor shows.
-    const HRESULT whole = primary->Blt(&presentRect, backBuffer, nullptr, DDBLT_WAIT, nullptr);
+    RECT frame{0, 0, bufferWidth, bufferHeight};
+    const HRESULT whole = primary->Blt(&presentRect, backBuffer, &frame, DDBLT_WAIT, nullptr);
     if (SUCCEEDED(whole) || whole == DDERR_SURFACELOST) {
         return whole;
     }
-    // Wine refuses a blit that reaches past the screen: a window partly off
-    // the screen would end the program. Only the part on the screen is
-    // copied.
-    RECT source, onScreen;
-    if (!ClipToScreen(presentRect, screenRect, source, onScreen)) {
-        return DD_OK;
-    }
-    return primary->Blt(&onScreen, backBuffer, &source, DDBLT_WAIT, nullptr);
+    // Wine's primary surface covers only the primary monitor and it refuses
+    // a blit that reaches past it: a window partly off the screen, or on
+    // another monitor, gets its frame through GDI instead.
+    return CopyThroughGdi(backBuffer, window, bufferWidth, bufferHeight);
 }
 
 HRESULT CD3DDisplay::RestoreLostSurfaces()

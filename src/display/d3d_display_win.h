@@ -41,9 +41,6 @@ public:
     RECT presentRect = {};
 
 private:
-    // The primary surface's extent, in windowed mode.
-    RECT screenRect = {};
-
     HRESULT OpenDirectDraw(GUID* driverGuid);
     HRESULT BuildFullscreenChain(const DDSURFACEDESC2& mode);
     HRESULT BuildWindowedSurfaces();

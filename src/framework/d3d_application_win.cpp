@@ -119,6 +119,11 @@ HRESULT CD3DApplication::Startup(HINSTANCE instance, const char*)
         GetClientRect(parentWindow, &area);
         window = CreateWindowExA(0, "D3D Window", windowTitle, WS_CHILD | WS_VISIBLE, 0, 0,
                                  area.right, area.bottom, parentWindow, nullptr, instance, nullptr);
+    } else if (!spanArea.IsEmpty()) {
+        window = CreateWindowExA(WS_EX_TOPMOST, "D3D Window", windowTitle, WS_POPUP | WS_VISIBLE,
+                                 spanArea.left, spanArea.top, spanArea.right - spanArea.left,
+                                 spanArea.bottom - spanArea.top, nullptr, nullptr, instance,
+                                 nullptr);
     } else {
         window = CreateWindowExA(0, "D3D Window", windowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                  CW_USEDEFAULT, CW_USEDEFAULT, 300, 300, nullptr, nullptr,

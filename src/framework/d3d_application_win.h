@@ -11,6 +11,7 @@
 
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
+#include "display/monitor_plan.h"
 #include "framework/scene_clock.h"
 
 class CD3DApplication {
@@ -66,6 +67,10 @@ public:
     // Set before Startup: the window becomes a borderless child filling this
     // window's client area, always windowed, and reports no error in a box.
     HWND parentWindow = nullptr;
+    // Set before Startup: when not empty, the window is a borderless topmost
+    // window over this area of the desktop (one view across several
+    // monitors), always windowed and without a cursor.
+    ScreenRect spanArea;
     DeviceConfirmHook confirmDevice = nullptr;
     // Nesting depth of SetPaused(true); frames are drawn only at 0.
     int pauseDepth = 0;
@@ -76,6 +81,8 @@ public:
 
 protected:
     bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
+    // The window covers the screen: full screen, or spanned over the desktop.
+    bool CoversScreen() const { return !IsWindowed() || !spanArea.IsEmpty(); }
     // A rebuild is under way: what is released now is made again for the
     // next device.
     bool IsRebuilding() const { return building; }

@@ -46,7 +46,7 @@ LRESULT CD3DApplication::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
         DestroyWindow(hwnd);
         return 0;
     case WM_SETCURSOR:
-        if (isActive && isReady && !IsWindowed()) {
+        if (isActive && isReady && CoversScreen()) {
             SetCursor(nullptr);
             return 1;
         }
@@ -64,7 +64,7 @@ LRESULT CD3DApplication::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_SYSCOMMAND:
         if ((wParam == SC_SIZE || wParam == SC_MOVE || wParam == SC_MAXIMIZE ||
              wParam == SC_MONITORPOWER) &&
-            !IsWindowed()) {
+            CoversScreen()) {
             return 1;
         }
         break;

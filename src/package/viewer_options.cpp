@@ -29,8 +29,16 @@ std::optional<ViewerOptions> ParseViewerOptions(const uint8_t* data, size_t leng
         return std::nullopt;
     }
     ViewerOptions options;
+    options.monitors = MonitorUse::Black;
     if (length >= kVersionSize + 4) {
         options.features = ReadU32(data + 4) & kKnownFeatures;
+    }
+    if (length >= kVersionSize + 8) {
+        const uint32_t monitors = ReadU32(data + 8);
+        if (monitors >= kMonitorUseCount) {
+            return std::nullopt;
+        }
+        options.monitors = static_cast<MonitorUse>(monitors);
     }
     return options;
 }
@@ -40,5 +48,6 @@ std::vector<uint8_t> EncodeViewerOptions(const ViewerOptions& options)
     std::vector<uint8_t> data;
     AppendU32(data, kOptionsVersion);
     AppendU32(data, options.features);
+    AppendU32(data, static_cast<uint32_t>(options.monitors));
     return data;
 }

@@ -1,8 +1,8 @@
 // The options record: what the viewer does beyond the settings record. A
 // payload without one shows exactly what the settings record describes.
 //
-// Data, little-endian: u32 version, u32 features, then the fields later
-// versions append. Fields only ever grow at the end and keep their meaning,
+// Data, little-endian: u32 version, u32 features, u32 monitors (from
+// version 2), then the fields later versions append. Fields only ever grow at the end and keep their meaning,
 // so a shorter record gives the defaults of the fields it lacks and a longer
 // one's tail is ignored. A record shorter than its version field, of
 // version 0, or cut off by the end of the file is ignored as a whole.
@@ -39,13 +39,28 @@ constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
                                     FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING |
                                     FEATURE_PACED_FRAMES | FEATURE_PREVIEW;
 
-constexpr uint32_t kOptionsVersion = 1;
+// What a screensaver (/s) does with the monitors it does not draw on.
+enum class MonitorUse : uint32_t {
+    // Each is covered by a black window; a click there ends the screensaver.
+    Black = 0,
+    // One view across the whole desktop, in a borderless window over every monitor.
+    Span = 1,
+    // Left as they are; the screensaver takes only its own monitor.
+    Primary = 2,
+};
+
+constexpr uint32_t kMonitorUseCount = 3;
+
+constexpr uint32_t kOptionsVersion = 2;
 
 // Bytes of the fields of kOptionsVersion; a reader never looks further.
-constexpr size_t kOptionsSize = 8;
+constexpr size_t kOptionsSize = 12;
 
 struct ViewerOptions {
     uint32_t features = 0;  // ViewerFeature bits; bits of later versions are dropped
+    // Without a record the screensaver takes only its own monitor; a record
+    // without the field covers the others.
+    MonitorUse monitors = MonitorUse::Primary;
 
     bool Has(ViewerFeature feature) const { return (features & feature) != 0; }
 };

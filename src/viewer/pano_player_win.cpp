@@ -124,6 +124,8 @@ CPanoPlayer::CPanoPlayer()
         title_[0] = '\0';
         budget.largestWidth = kPreviewImageWidth;
         decodeOptions.features |= FEATURE_SCALED_DECODE;
+    } else if (startupState.screensaverMode && startupState.options.monitors == MonitorUse::Span) {
+        spanArea = SpanArea(ListMonitors());
     }
     TraceStage("decode-start");
     decode_.Start(image, startupState.modulePath, startupState.imageOffset, budget, decodeOptions);
@@ -139,11 +141,21 @@ ViewLimits CPanoPlayer::Limits() const
                       viewport.dwHeight};
 }
 
+HRESULT CPanoPlayer::Startup(HINSTANCE instance, const char* commandLine)
+{
+    const HRESULT result = CD3DApplication::Startup(instance, commandLine);
+    if (SUCCEEDED(result) && startupState.screensaverMode && !IsWindowed() &&
+        startupState.options.monitors == MonitorUse::Black) {
+        covers_.Cover(window, MonitorsToCover(ListMonitors(), MonitorOfWindow(window)));
+    }
+    return result;
+}
+
 HRESULT CPanoPlayer::PrepareScene()
 {
     ChooseMode(*selectedDevice, DesktopMode());
     const bool fullscreen = (startupState.screensaverMode || startupState.fullscreenAtStart) &&
-                            startupState.previewWindow == 0;
+                            startupState.previewWindow == 0 && spanArea.IsEmpty();
     selectedDevice->inWindow = fullscreen ? 0 : 1;
     // With textures built while decoding, the window opens once the tile
     // grid is set: the mesh needs no more.
@@ -396,11 +408,14 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     switch (message) {
+    case WM_DESTROY:
+        covers_.Remove();
+        break;
     case WM_CREATE: {
         const UINT dpi = WindowDpi(hwnd);
         ScaleTitle(dpi);
-        if (parentWindow) {
-            break;  // the preview fills its parent's client area as made
+        if (parentWindow || !spanArea.IsEmpty()) {
+            break;  // a preview or a spanned view covers its area as made
         }
         // The stored size counts pixels at 96 DPI: the window keeps the
         // physical size it has there.
@@ -415,7 +430,7 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_DPICHANGED: {
         // Moved to a monitor of another DPI: the size Windows suggests.
         ScaleTitle(HIWORD(wParam));
-        if (inWindow) {
+        if (inWindow && spanArea.IsEmpty()) {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,

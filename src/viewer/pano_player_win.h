@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/d3d_application_win.h"
+#include "framework/monitor_covers_win.h"
 #include "viewer/background_decode_win.h"
 #include "viewer/motion.h"
 #include "viewer/panorama_image.h"
@@ -19,6 +20,7 @@ class CPanoPlayer : public CD3DApplication, private MotionPlatform {
 public:
     CPanoPlayer();
 
+    HRESULT Startup(HINSTANCE instance, const char* commandLine) override;
     HRESULT PrepareScene() override;
     HRESULT AcquireDeviceResources() override;
     HRESULT ReleaseDeviceResources() override;
@@ -56,6 +58,8 @@ private:
 
     // Declared after the image it fills: it finishes before the image goes.
     BackgroundDecode decode_;
+    // The black windows over the monitors a full-screen screensaver leaves.
+    MonitorCovers covers_;
     D3DMATRIX projection_;  // the last projection the device accepted
     char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated
     UINT titleDpi_ = 96;  // the DPI the title font and its place are scaled to

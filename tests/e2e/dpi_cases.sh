@@ -33,13 +33,7 @@ measure_small() {  # measure_small PREFIX NAME
 
 test_case "at 192 DPI the window is twice its stored size and the title twice as tall"
 dpi_prefix="$work/dpi-prefix"
-rm -rf "$dpi_prefix"
-# Linked, not copied (Wine's own files take a gigabyte); the registry files,
-# which Wine writes, are copies of their own.
-cp -al "$WINEPREFIX" "$dpi_prefix"
-for hive in system.reg user.reg userdef.reg; do
-  cp --remove-destination "$WINEPREFIX/$hive" "$dpi_prefix/$hive"
-done
+private_prefix "$dpi_prefix"
 WINEPREFIX=$dpi_prefix "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
   /t REG_DWORD /d 192 /f >/dev/null 2>&1
 WINEPREFIX=$dpi_prefix "$WINESERVER" -k

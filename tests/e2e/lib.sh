@@ -151,6 +151,18 @@ stop_viewer() {
   sleep 1
 }
 
+# A prefix of its own for registry changes, linked to the session's, not
+# copied (Wine's own files take a gigabyte); the registry files, which Wine
+# writes, are copies of their own. Its wineserver must be stopped before it
+# is removed.
+private_prefix() {  # private_prefix DIR
+  rm -rf "$1"
+  cp -al "$WINEPREFIX" "$1"
+  for hive in system.reg user.reg userdef.reg; do
+    cp --remove-destination "$WINEPREFIX/$hive" "$1/$hive"
+  done
+}
+
 exit_code_is() {
   [ "$exit_code" = "$1" ]
 }

@@ -19,6 +19,10 @@
 //                  prints "left up" or "left down": a press that ends a
 //                  program leaves its release to no window of Wine's, and
 //                  Wine then holds the button down for the next program
+//   click X Y      posts a left button press and release to the window at
+//                  desktop point X, Y: Wine keeps the pointer on the monitor
+//                  of an exclusive full-screen window, so X cannot click on
+//                  another monitor then
 #include <windows.h>
 
 #include <cstdio>
@@ -132,6 +136,18 @@ int main(int argc, char** argv)
             SendInput(1, &up, sizeof up);
         }
         std::printf("left %s\n", GetAsyncKeyState(VK_LBUTTON) & 0x8000 ? "down" : "up");
+        return 0;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "click") == 0) {
+        POINT at{std::atoi(argv[2]), std::atoi(argv[3])};
+        HWND target = WindowFromPoint(at);
+        if (!target) {
+            return 1;
+        }
+        ScreenToClient(target, &at);
+        const LPARAM where = MAKELPARAM(at.x, at.y);
+        PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
+        PostMessageA(target, WM_LBUTTONUP, 0, where);
         return 0;
     }
     if (argc == 3 && std::strcmp(argv[1], "windows") == 0) {

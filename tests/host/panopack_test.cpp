@@ -91,7 +91,7 @@ TEST_F(Packer, InfoPrintsRecordsAndSettings)
     EXPECT_NE(r.out.find("title:           \"Bay\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("full screen:     yes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("pan:             0 to 360 deg"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("record type 2 (options): 8 bytes"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record type 2 (options): 12 bytes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("mip levels:      yes"), std::string::npos) << r.out;
 }
 
@@ -130,9 +130,14 @@ TEST_F(Packer, OptionsRecordByDefaultAndNoneOnRequest)
     const uint32_t offset = static_cast<uint32_t>(FakeStub().size());
     ASSERT_EQ(Create({}).code, 0);
     EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).features, kKnownFeatures);
-    ASSERT_EQ(Create({"--no-options"}).code, 0);
+    EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).monitors, MonitorUse::Black);
+    ASSERT_EQ(Create({"--monitors", "span"}).code, 0);
+    EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).monitors, MonitorUse::Span);
+    Result r = RunPacker({"info", output_.Path()});
+    EXPECT_NE(r.out.find("  monitors:        span\n"), std::string::npos) << r.out;
+    ASSERT_EQ(Create({"--no-options", "--monitors", "primary"}).code, 0);
     EXPECT_EQ(ReadViewerOptions(output_.CPath(), offset).features, 0u);
-    const Result r = RunPacker({"info", output_.Path()});
+    r = RunPacker({"info", output_.Path()});
     EXPECT_EQ(r.out.find("record type 2"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("options: none"), std::string::npos) << r.out;
 }
@@ -181,6 +186,8 @@ TEST_F(Packer, RefusalsNameTheOptionAndWriteNothing)
         {{"--title", std::string(512, 't')}, "--title is 512 bytes; at most 511 fit"},
         {{"--text-color", "red"}, "--text-color needs a colour"},
         {{"--projection", "cube"}, "--projection must be cylinder or sphere"},
+        {{"--monitors", "all"}, "--monitors must be black, span or primary"},
+        {{"--monitors", "span", "--no-options"}, "--monitors span needs the options record"},
         {{"--window-width", "10"}, "--window-width 10 is outside [64, 16384]"},
         {{"--frobnicate", "1"}, "unknown option --frobnicate"},
         {{"--title"}, "--title needs a value"},

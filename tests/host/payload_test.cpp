@@ -207,6 +207,7 @@ struct OptionsCase {
     const char* what;
     std::vector<uint8_t> record;  // type, length and data; empty: no options record
     uint32_t features;
+    MonitorUse monitors = MonitorUse::Black;
 };
 
 std::vector<uint8_t> OptionsRecord(uint32_t length, std::vector<uint32_t> words)
@@ -224,15 +225,21 @@ std::vector<uint8_t> OptionsRecord(uint32_t length, std::vector<uint32_t> words)
 TEST(PayloadReaders, OptionsRecordIsLengthTolerantAndIgnoredWholeWhenMalformed)
 {
     const OptionsCase cases[] = {
-        {"none", {}, 0},
-        {"this version", OptionsRecord(8, {1, FEATURE_MIP_LEVELS}), FEATURE_MIP_LEVELS},
+        {"none", {}, 0, MonitorUse::Primary},
+        {"this version", OptionsRecord(12, {2, FEATURE_MIP_LEVELS, 1}), FEATURE_MIP_LEVELS,
+         MonitorUse::Span},
+        {"version 1: monitors default", OptionsRecord(8, {1, FEATURE_MIP_LEVELS}),
+         FEATURE_MIP_LEVELS},
         {"version only: defaults", OptionsRecord(4, {1}), 0},
         {"later version: tail and unknown bits ignored",
-         OptionsRecord(16, {7, FEATURE_MIP_LEVELS | 0x80000000u, 0xFFFFFFFF, 0xFFFFFFFF}),
-         FEATURE_MIP_LEVELS},
-        {"shorter than its version", OptionsRecord(3, {1}), 0},
-        {"version 0", OptionsRecord(8, {0, FEATURE_MIP_LEVELS}), 0},
-        {"runs past the end of the file", OptionsRecord(9, {1, FEATURE_MIP_LEVELS}), 0},
+         OptionsRecord(16, {7, FEATURE_MIP_LEVELS | 0x80000000u, 2, 0xFFFFFFFF}),
+         FEATURE_MIP_LEVELS, MonitorUse::Primary},
+        {"monitors out of range", OptionsRecord(12, {2, FEATURE_MIP_LEVELS, 3}), 0,
+         MonitorUse::Primary},
+        {"shorter than its version", OptionsRecord(3, {1}), 0, MonitorUse::Primary},
+        {"version 0", OptionsRecord(8, {0, FEATURE_MIP_LEVELS}), 0, MonitorUse::Primary},
+        {"runs past the end of the file", OptionsRecord(9, {1, FEATURE_MIP_LEVELS}), 0,
+         MonitorUse::Primary},
     };
     const PanoSettings settings = SettingsNamed("opt");
     for (const OptionsCase& c : cases) {
@@ -241,7 +248,9 @@ TEST(PayloadReaders, OptionsRecordIsLengthTolerantAndIgnoredWholeWhenMalformed)
             .Record(PAYLOAD_SETTINGS, &settings, sizeof settings)
             .Raw(c.record.data(), c.record.size());
         TempFile exe(Executable(body));
-        EXPECT_EQ(ReadViewerOptions(exe.CPath(), kStubSize).features, c.features) << c.what;
+        const ViewerOptions options = ReadViewerOptions(exe.CPath(), kStubSize);
+        EXPECT_EQ(options.features, c.features) << c.what;
+        EXPECT_EQ(options.monitors, c.monitors) << c.what;
         EXPECT_EQ(FindPanoImage(exe.CPath(), kStubSize), int32_t{kStubSize + 4 + 5}) << c.what;
         const auto read = ReadPanoSettings(exe.CPath(), kStubSize);
         ASSERT_NE(read, nullptr) << c.what;

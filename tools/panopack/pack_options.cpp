@@ -45,6 +45,8 @@ const StringOption kStringOptions[] = {
     {"--title", &PackOptions::title},
 };
 
+const char* const kMonitorUseNames[kMonitorUseCount] = {"black", "span", "primary"};
+
 const char* ProjectionName(bool spherical) { return spherical ? "sphere" : "cylinder"; }
 
 std::string Hex(uint32_t colour)
@@ -93,8 +95,11 @@ std::string MakeHelp()
          "  --screensaver          make a screensaver\n"
          "  --no-screensaver       a plain viewer also when OUT ends in .scr\n"
          "  --fullscreen           start full screen\n"
+         "  --monitors black|span|primary  what a screensaver does with the other monitors:\n"
+         "                         black (default), one view across all, or leave them\n"
          "  --no-options           no options record: the viewer does exactly what the\n"
-         "                         settings describe (no mip levels, no smaller decode)\n"
+         "                         settings describe (no mip levels, no smaller decode,\n"
+         "                         the screensaver on the primary monitor only)\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
          "--pan, --tilt and --fov still override its starting view.\n";
@@ -139,6 +144,11 @@ auto FindOption(const Table& table, const std::string& name) -> decltype(&table[
 
 }  // namespace
 
+const char* MonitorUseName(MonitorUse use)
+{
+    return kMonitorUseNames[static_cast<uint32_t>(use)];
+}
+
 std::string PackOptionsHelp() { return MakeHelp(); }
 
 bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options,
@@ -177,6 +187,17 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
                 return false;
             }
             options.spherical = value == "sphere";
+        } else if (name == "--monitors") {
+            const std::string& value = args[++i];
+            for (uint32_t use = 0; use < kMonitorUseCount; ++use) {
+                if (value == kMonitorUseNames[use]) {
+                    options.monitors = static_cast<MonitorUse>(use);
+                }
+            }
+            if (!options.monitors) {
+                error = "--monitors must be black, span or primary, not '" + value + "'";
+                return false;
+            }
         } else if (name == "--text-color" || name == "--shadow-color") {
             uint32_t colour = 0;
             if (!ParseColour(args[++i], colour)) {
@@ -191,6 +212,12 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
     }
     if (options.imagePath.empty() || options.outputPath.empty()) {
         error = "create needs --image and -o";
+        return false;
+    }
+    const MonitorUse monitors = options.monitors.value_or(MonitorUse::Primary);
+    if (options.noOptions && monitors != MonitorUse::Primary) {
+        error = "--monitors " + std::string(MonitorUseName(monitors)) +
+                " needs the options record that --no-options leaves out";
         return false;
     }
     return true;

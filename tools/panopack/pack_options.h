@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "package/viewer_options.h"
 #include "tools/panopack/pack_settings.h"
 
 struct PackOptions {
@@ -32,7 +33,11 @@ struct PackOptions {
     bool fullscreen = false;
     // Without an options record the viewer does exactly what the settings describe.
     bool noOptions = false;
+    std::optional<MonitorUse> monitors;
 };
+
+// The name --monitors and `info` give a choice: black, span or primary.
+const char* MonitorUseName(MonitorUse use);
 
 // Parses the arguments that follow "create". On failure returns false with
 // a one-line reason naming the option.

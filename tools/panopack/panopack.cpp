@@ -153,7 +153,8 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!ReadStub(options.stubPath, stub, error)) {
         return Fail(err, error);
     }
-    const ViewerOptions viewerOptions{options.noOptions ? 0 : kKnownFeatures};
+    ViewerOptions viewerOptions{options.noOptions ? 0 : kKnownFeatures};
+    viewerOptions.monitors = options.monitors.value_or(MonitorUse::Black);
     const ImageLoadPlan plan = PlanFor(image, viewerOptions);
     if (!plan.fits && viewerOptions.Has(FEATURE_SCALED_DECODE)) {
         return Fail(err, options.imagePath + ": too large to show at any scale: a progressive JPEG "
@@ -248,6 +249,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
     for (const auto& f : kFeatures) {
         out << f.label << (options->Has(f.feature) ? "yes" : "no") << "\n";
     }
+    out << "  monitors:        " << MonitorUseName(options->monitors) << "\n";
 }
 
 bool IsJpegFile(const std::string& path)
