@@ -83,6 +83,9 @@ protected:
     bool IsWindowed() const { return selectedDevice && selectedDevice->inWindow; }
     // The window covers the screen: full screen, or spanned over the desktop.
     bool CoversScreen() const { return !IsWindowed() || !spanArea.IsEmpty(); }
+    // The window's place is given before start-up (a preview's parent area,
+    // a spanned desktop): it keeps it, windowed, whatever the settings say.
+    bool AreaIsGiven() const { return parentWindow || !spanArea.IsEmpty(); }
     // A rebuild is under way: what is released now is made again for the
     // next device.
     bool IsRebuilding() const { return building; }

@@ -2,10 +2,11 @@
 // payload without one shows exactly what the settings record describes.
 //
 // Data, little-endian: u32 version, u32 features, u32 monitors (from
-// version 2), then the fields later versions append. Fields only ever grow at the end and keep their meaning,
-// so a shorter record gives the defaults of the fields it lacks and a longer
-// one's tail is ignored. A record shorter than its version field, of
-// version 0, or cut off by the end of the file is ignored as a whole.
+// version 2), then the fields later versions append. Fields only ever grow
+// at the end and keep their meaning, so a shorter record gives the defaults
+// of the fields it lacks and a longer one's tail is ignored. A record
+// shorter than its version field, of version 0, with a value out of range,
+// or cut off by the end of the file is ignored as a whole.
 #pragma once
 
 #include <cstddef>

@@ -154,8 +154,8 @@ HRESULT CPanoPlayer::Startup(HINSTANCE instance, const char* commandLine)
 HRESULT CPanoPlayer::PrepareScene()
 {
     ChooseMode(*selectedDevice, DesktopMode());
-    const bool fullscreen = (startupState.screensaverMode || startupState.fullscreenAtStart) &&
-                            startupState.previewWindow == 0 && spanArea.IsEmpty();
+    const bool fullscreen =
+        (startupState.screensaverMode || startupState.fullscreenAtStart) && !AreaIsGiven();
     selectedDevice->inWindow = fullscreen ? 0 : 1;
     // With textures built while decoding, the window opens once the tile
     // grid is set: the mesh needs no more.
@@ -283,8 +283,8 @@ HRESULT CPanoPlayer::DrawScene()
 }
 
 // A one-pixel outline, then the text, 4 pixels from the corner (pixels at
-// 96 DPI, scaled to the window's), all through one device context: each one makes the driver copy the whole back buffer
-// out of the device and back in.
+// 96 DPI, scaled to the window's), all through one device context: each one
+// makes the driver copy the whole back buffer out of the device and back in.
 void CPanoPlayer::DrawTitle()
 {
     HDC context = nullptr;
@@ -414,8 +414,8 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_CREATE: {
         const UINT dpi = WindowDpi(hwnd);
         ScaleTitle(dpi);
-        if (parentWindow || !spanArea.IsEmpty()) {
-            break;  // a preview or a spanned view covers its area as made
+        if (AreaIsGiven()) {
+            break;
         }
         // The stored size counts pixels at 96 DPI: the window keeps the
         // physical size it has there.
@@ -430,7 +430,7 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_DPICHANGED: {
         // Moved to a monitor of another DPI: the size Windows suggests.
         ScaleTitle(HIWORD(wParam));
-        if (inWindow && spanArea.IsEmpty()) {
+        if (inWindow && !AreaIsGiven()) {
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -163,6 +163,11 @@ private_prefix() {  # private_prefix DIR
   done
 }
 
+no_window() {  # no_window TITLE: the viewer's window never came
+  fail "no window titled $1"
+  stop_viewer
+}
+
 exit_code_is() {
   [ "$exit_code" = "$1" ]
 }

@@ -47,6 +47,17 @@ const StringOption kStringOptions[] = {
 
 const char* const kMonitorUseNames[kMonitorUseCount] = {"black", "span", "primary"};
 
+bool ParseMonitorUse(const std::string& name, MonitorUse& use)
+{
+    for (uint32_t i = 0; i < kMonitorUseCount; ++i) {
+        if (name == kMonitorUseNames[i]) {
+            use = static_cast<MonitorUse>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 const char* ProjectionName(bool spherical) { return spherical ? "sphere" : "cylinder"; }
 
 std::string Hex(uint32_t colour)
@@ -188,16 +199,12 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
             }
             options.spherical = value == "sphere";
         } else if (name == "--monitors") {
-            const std::string& value = args[++i];
-            for (uint32_t use = 0; use < kMonitorUseCount; ++use) {
-                if (value == kMonitorUseNames[use]) {
-                    options.monitors = static_cast<MonitorUse>(use);
-                }
-            }
-            if (!options.monitors) {
-                error = "--monitors must be black, span or primary, not '" + value + "'";
+            MonitorUse use;
+            if (!ParseMonitorUse(args[++i], use)) {
+                error = "--monitors must be black, span or primary, not '" + args[i] + "'";
                 return false;
             }
+            options.monitors = use;
         } else if (name == "--text-color" || name == "--shadow-color") {
             uint32_t colour = 0;
             if (!ParseColour(args[++i], colour)) {
