@@ -32,6 +32,11 @@ NO_32BIT_NOTE := this machine runs no 32-bit programs: the Windows tests run the
 SESSION_WIN := tools/wine-session --arch win32 $(WIN)/wineprefix
 SESSION_WIN64 := tools/wine-session --arch win64 $(WIN64)/wineprefix
 SESSION_RUN := tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/wineprefix
+# The soak's desktop: two monitors, the primary 1024 x 768 and 800 x 600
+# right of it, in a prefix of its own (the session switches its Wine to
+# Xinerama's monitors).
+SOAK_SESSION := PANO_SCREEN=1824x768x24 PANO_MONITORS="1024x768+0+0 800x600+1024+0" \
+  tools/wine-session --arch $(RUN_ARCH) $(RUN_TREE)/soak-prefix
 
 .PHONY: all deps demo docs dist host asan win win64 fuzz-build fuzz bench bench-wine test test-host test-asan test-win test-e2e test-dist test-fuzz soak test-soak clean
 
@@ -144,10 +149,10 @@ endif
 # Packed viewers under a seeded random stream of user input for SOAK_SECONDS
 # (SOAK_SEED=N replays a run); `make test` runs it for a minute.
 soak: host win $(RUN_TARGET)
-	$(SESSION_RUN) tests/soak/run $(BUILD) $(RUN_TREE) $(SOAK_SECONDS)
+	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) $(SOAK_SECONDS)
 
 test-soak: host win $(RUN_TARGET)
-	$(SESSION_RUN) tests/soak/run $(BUILD) $(RUN_TREE) 60
+	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) 60
 
 test: test-host test-asan test-win test-fuzz test-e2e test-dist test-soak
 

@@ -105,6 +105,13 @@ winpath() {
   echo "Z:$path"
 }
 
+# The display's monitors, the primary first, one "x y width height" a line
+# (a display not split into monitors is one).
+monitors() {
+  xrandr --listmonitors |
+    sed -n 's|^ *[0-9]*: [^ ]* \([0-9]*\)/[0-9]*x\([0-9]*\)/[0-9]*+\([0-9]*\)+\([0-9]*\).*|\3 \4 \1 \2|p'
+}
+
 screenshot() {
   import -window root "$1"
 }

@@ -48,12 +48,12 @@ black_edges() {  # black_edges NAME
   client_geometry
   local edge x y w h level
   while read -r edge x y w h; do
-    # Only what lies on the screen can be seen.
+    # Only what lies on the display can be seen.
     local right=$((x + w)) bottom=$((y + h))
     [ "$x" -lt 0 ] && x=0
     [ "$y" -lt 0 ] && y=0
-    [ "$right" -gt "$screen_w" ] && right=$screen_w
-    [ "$bottom" -gt "$screen_h" ] && bottom=$screen_h
+    [ "$right" -gt "$display_w" ] && right=$display_w
+    [ "$bottom" -gt "$display_h" ] && bottom=$display_h
     w=$((right - x)) h=$((bottom - y))
     [ "$w" -gt 0 ] && [ "$h" -gt 0 ] || continue
     level=$(darkest "$work/$1.png" "$x" "$y" "$w" "$h")

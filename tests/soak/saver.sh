@@ -80,6 +80,16 @@ picture_moves_by_itself() {
   picture_moves
 }
 
+# The monitors other than the screensaver's own that show anything but
+# black in the screenshot NAME, as "x,y" of each (none on one monitor).
+lit_monitors() {  # lit_monitors NAME
+  local x y w h
+  monitors | tail -n +2 | while read -r x y w h; do
+    [ "$(convert "$work/$1.png" -crop "${w}x$h+$x+$y" +repage -colorspace gray \
+      -format '%[fx:int(255*maxima)]' info:)" -le 2 ] || printf '%s,%s ' "$x" "$y"
+  done
+}
+
 check_saver() {
   test_case "saver: check at $((SECONDS - v_started)) s"
   alive || return 1
@@ -102,6 +112,10 @@ run_saver() {  # run_saver SECONDS
     saver_starts=$((saver_starts + 1))
     start_viewer "$saver_exe" /s || continue
     check "the screensaver is full screen" wait_mode full 10
+    shot covers
+    local lit
+    lit=$(lit_monitors covers)
+    check "the other monitors are black (lit: ${lit:-none})" [ -z "$lit" ]
     last_check=$SECONDS
     while [ -n "$v_pid" ] && [ "$SECONDS" -lt "$deadline" ]; do
       pick_weighted "${saver_inputs[@]}"
