@@ -1,4 +1,4 @@
-// The payload readers (settings, options, image), the stub anchor and the settings conversions over
+// The payload readers (settings, options, image, further panoramas), the stub anchor and the settings conversions over
 // arbitrary files. The first byte chooses where the payload starts.
 #include <cstring>
 
@@ -21,12 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ConvertSettings(*settings);
     }
     const ViewerOptions options = ReadViewerOptions(path, payloadOffset);
-    if ((options.features & ~kKnownFeatures) != 0) {
+    if ((options.features & ~kKnownFeatures) != 0 || options.slideMs > kMaxSlideMs ||
+        options.fadeMs > kMaxFadeMs) {
         __builtin_trap();
     }
     const int32_t image = FindPanoImage(path, payloadOffset);
     if (image > static_cast<int64_t>(size)) {
         __builtin_trap();
+    }
+
+    for (const FurtherPanorama& further : ReadFurtherPanoramas(path, payloadOffset)) {
+        if (further.imageOffset <= 0 || further.imageOffset >= static_cast<int64_t>(size)) {
+            __builtin_trap();
+        }
+        ConvertSettings(further.settings);
     }
 
     std::vector<uint8_t> file(data, data + size);

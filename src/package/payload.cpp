@@ -69,51 +69,82 @@ private:
     uint64_t position_ = 0;
 };
 
-enum class WalkResult { Found, NotFound };
+// Walks the records from the payload's start, finding the records of a type
+// one after another. The type byte is examined before the running count is
+// compared, so the first record is always looked at. Every step reads at
+// least five bytes further into a file of known size and never seeks past
+// its end, so a walk always ends.
+class PayloadWalk {
+public:
+    PayloadWalk(PayloadFile& file, uint32_t payloadOffset) : file_(file)
+    {
+        uint32_t totalLength = 0;
+        ended_ = !file.SeekTo(payloadOffset) || !file.ReadU32(totalLength);
+        limit_ = static_cast<int32_t>(totalLength);
+    }
 
-// Walks the records until one of the wanted type; on Found the file is
-// positioned at that record's length field. The type byte is examined before
-// the running count is compared, so the first record is always looked at.
-// Every step consumes at least five bytes of a file of known size and never
-// seeks backwards or past the end, so the walk always ends.
-WalkResult WalkPayload(PayloadFile& file, uint32_t payloadOffset, uint8_t wanted)
-{
-    uint32_t totalLength = 0;
-    if (!file.SeekTo(payloadOffset) || !file.ReadU32(totalLength)) {
-        return WalkResult::NotFound;
-    }
-    const int64_t limit = static_cast<int32_t>(totalLength);
-    int64_t consumed = 0;
-    for (;;) {
-        uint8_t type = 0;
-        if (!file.ReadU8(type)) {
-            return WalkResult::NotFound;
+    // Finds the next record of the wanted type and reads its length; the
+    // file is then positioned at the record's data. False at the end.
+    bool Next(uint8_t wanted, uint32_t& length)
+    {
+        if (ended_ || (found_ && !Skip(foundLength_))) {
+            return false;
         }
-        consumed += 1;
-        if (type == wanted) {
-            return WalkResult::Found;
-        }
-        uint32_t length = 0;
-        if (!file.ReadU32(length) || !file.SeekTo(file.Position() + length)) {
-            return WalkResult::NotFound;
-        }
-        consumed += static_cast<int64_t>(length) + 4;
-        if (consumed >= limit) {
-            return WalkResult::NotFound;
+        for (;;) {
+            uint8_t type = 0;
+            if (!file_.ReadU8(type)) {
+                return End();
+            }
+            consumed_ += 1;
+            if (!file_.ReadU32(length)) {
+                return End();
+            }
+            dataStart_ = file_.Position();
+            found_ = type == wanted;
+            if (found_) {
+                foundLength_ = length;
+                return true;
+            }
+            if (!Skip(length)) {
+                return false;
+            }
         }
     }
-}
+
+private:
+    // Moves past the record whose data starts at dataStart_; false when
+    // that ends the walk.
+    bool Skip(uint32_t length)
+    {
+        consumed_ += static_cast<int64_t>(length) + 4;
+        if (!file_.SeekTo(dataStart_ + length) || consumed_ >= limit_) {
+            return End();
+        }
+        return true;
+    }
+
+    bool End()
+    {
+        ended_ = true;
+        return false;
+    }
+
+    PayloadFile& file_;
+    int64_t limit_ = 0;
+    int64_t consumed_ = 0;
+    bool ended_ = false;
+    bool found_ = false;  // the file is in a record of the wanted type
+    uint32_t foundLength_ = 0;
+    uint64_t dataStart_ = 0;
+};
 
 }  // namespace
 
 std::unique_ptr<PanoSettings> ReadPanoSettings(const char* exePath, uint32_t payloadOffset)
 {
     PayloadFile file(exePath);
-    if (!file.IsOpen() || WalkPayload(file, payloadOffset, PAYLOAD_SETTINGS) != WalkResult::Found) {
-        return nullptr;
-    }
     uint32_t length = 0;
-    if (!file.ReadU32(length)) {
+    if (!file.IsOpen() || !PayloadWalk(file, payloadOffset).Next(PAYLOAD_SETTINGS, length)) {
         return nullptr;
     }
     std::unique_ptr<PanoSettings> settings(new (std::nothrow) PanoSettings{});
@@ -131,8 +162,8 @@ int32_t FindPanoImage(const char* exePath, uint32_t payloadOffset)
         return 0;
     }
     uint32_t length = 0;
-    if (WalkPayload(file, payloadOffset, PAYLOAD_IMAGE) != WalkResult::Found ||
-        !file.ReadU32(length) || file.Position() > INT32_MAX) {
+    if (!PayloadWalk(file, payloadOffset).Next(PAYLOAD_IMAGE, length) ||
+        file.Position() > INT32_MAX) {
         return -1;
     }
     return static_cast<int32_t>(file.Position());
@@ -142,8 +173,8 @@ ViewerOptions ReadViewerOptions(const char* exePath, uint32_t payloadOffset)
 {
     PayloadFile file(exePath);
     uint32_t length = 0;
-    if (!file.IsOpen() || WalkPayload(file, payloadOffset, PAYLOAD_OPTIONS) != WalkResult::Found ||
-        !file.ReadU32(length) || length > file.Size() - file.Position()) {
+    if (!file.IsOpen() || !PayloadWalk(file, payloadOffset).Next(PAYLOAD_OPTIONS, length) ||
+        length > file.Size() - file.Position()) {
         return {};  // absent, or its length runs past the end of the file
     }
     uint8_t data[kOptionsSize];
@@ -152,4 +183,33 @@ ViewerOptions ReadViewerOptions(const char* exePath, uint32_t payloadOffset)
         return {};
     }
     return ParseViewerOptions(data, wanted).value_or(ViewerOptions{});
+}
+
+std::vector<FurtherPanorama> ReadFurtherPanoramas(const char* exePath, uint32_t payloadOffset)
+{
+    std::vector<FurtherPanorama> panoramas;
+    PayloadFile file(exePath);
+    if (!file.IsOpen()) {
+        return panoramas;
+    }
+    PayloadWalk walk(file, payloadOffset);
+    uint32_t length = 0;
+    while (panoramas.size() < kMaxFurtherPanoramas && walk.Next(PAYLOAD_PANORAMA, length)) {
+        FurtherPanorama panorama;
+        const uint64_t image = file.Position() + sizeof panorama.settings;
+        // A record too short for its settings, cut off by the end of the
+        // file, or whose image the viewer cannot address, shows nothing.
+        if (length <= sizeof panorama.settings || length > file.Size() - file.Position() ||
+            image > INT32_MAX ||
+            file.Read(&panorama.settings, sizeof panorama.settings) != sizeof panorama.settings) {
+            continue;
+        }
+        panorama.imageOffset = static_cast<int32_t>(image);
+        try {
+            panoramas.push_back(panorama);
+        } catch (const std::bad_alloc&) {
+            break;  // the viewer shows the panoramas it has room to list
+        }
+    }
+    return panoramas;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "package/pano_settings.h"
 #include "package/viewer_options.h"
@@ -13,6 +14,9 @@ enum PayloadType : uint8_t {
     PAYLOAD_IMAGE = 0,
     PAYLOAD_SETTINGS = 1,
     PAYLOAD_OPTIONS = 2,  // ViewerOptions; readers of the settings alone skip it
+    // A panorama after the first: its 688-byte settings record, then its
+    // JPEG. Readers of the first panorama alone skip it.
+    PAYLOAD_PANORAMA = 3,
 };
 
 // Copy of the first settings record, or null when the file cannot be read or
@@ -27,3 +31,18 @@ int32_t FindPanoImage(const char* exePath, uint32_t payloadOffset);
 // The first options record's options; no features when the payload has no
 // options record or a malformed one.
 ViewerOptions ReadViewerOptions(const char* exePath, uint32_t payloadOffset);
+
+// A panorama after the first, read from its record.
+struct FurtherPanorama {
+    PanoSettings settings{};
+    int32_t imageOffset = 0;  // file offset of its JPEG
+};
+
+// The most further panoramas a viewer takes from one payload.
+constexpr size_t kMaxFurtherPanoramas = 255;
+
+// The further panoramas in the order of their records; records too short
+// for their settings, or cut off by the end of the file, are left out.
+// Empty when the file cannot be read; without memory for the list, the
+// ones read so far.
+std::vector<FurtherPanorama> ReadFurtherPanoramas(const char* exePath, uint32_t payloadOffset);

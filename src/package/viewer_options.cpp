@@ -40,6 +40,24 @@ std::optional<ViewerOptions> ParseViewerOptions(const uint8_t* data, size_t leng
         }
         options.monitors = static_cast<MonitorUse>(monitors);
     }
+    uint32_t order = 0;
+    const struct {
+        uint32_t* field;
+        uint32_t limit;
+    } slideshow[] = {{&options.slideMs, kMaxSlideMs + 1},
+                     {&options.fadeMs, kMaxFadeMs + 1},
+                     {&order, kSlideOrderCount}};
+    size_t at = kVersionSize + 8;
+    for (const auto& field : slideshow) {
+        if (length >= at + 4) {
+            *field.field = ReadU32(data + at);
+            if (*field.field >= field.limit) {
+                return std::nullopt;
+            }
+        }
+        at += 4;
+    }
+    options.order = static_cast<SlideOrder>(order);
     return options;
 }
 
@@ -49,5 +67,8 @@ std::vector<uint8_t> EncodeViewerOptions(const ViewerOptions& options)
     AppendU32(data, kOptionsVersion);
     AppendU32(data, options.features);
     AppendU32(data, static_cast<uint32_t>(options.monitors));
+    AppendU32(data, options.slideMs);
+    AppendU32(data, options.fadeMs);
+    AppendU32(data, static_cast<uint32_t>(options.order));
     return data;
 }

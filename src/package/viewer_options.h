@@ -2,7 +2,8 @@
 // payload without one shows exactly what the settings record describes.
 //
 // Data, little-endian: u32 version, u32 features, u32 monitors (from
-// version 2), then the fields later versions append. Fields only ever grow
+// version 2), u32 slide and u32 fade milliseconds and u32 order (from
+// version 3), then the fields later versions append. Fields only ever grow
 // at the end and keep their meaning, so a shorter record gives the defaults
 // of the fields it lacks and a longer one's tail is ignored. A record
 // shorter than its version field, of version 0, with a value out of range,
@@ -52,16 +53,39 @@ enum class MonitorUse : uint32_t {
 
 constexpr uint32_t kMonitorUseCount = 3;
 
-constexpr uint32_t kOptionsVersion = 2;
+// The order a slideshow of several panoramas goes through them.
+enum class SlideOrder : uint32_t {
+    Given = 0,
+    // The first panorama first, the others in an order drawn anew each round.
+    Shuffled = 1,
+};
+
+constexpr uint32_t kSlideOrderCount = 2;
+
+// A slide time of 0: each wrapping panorama with automatic panning shows for
+// one full turn, the others for kDefaultSlideMs.
+constexpr uint32_t kSlideOneTurn = 0;
+constexpr uint32_t kDefaultSlideMs = 30000;
+constexpr uint32_t kDefaultFadeMs = 2000;
+// The longest slide and fade times a record may give: a day and a minute.
+constexpr uint32_t kMaxSlideMs = 86400000;
+constexpr uint32_t kMaxFadeMs = 60000;
+
+constexpr uint32_t kOptionsVersion = 3;
 
 // Bytes of the fields of kOptionsVersion; a reader never looks further.
-constexpr size_t kOptionsSize = 12;
+constexpr size_t kOptionsSize = 24;
 
 struct ViewerOptions {
     uint32_t features = 0;  // ViewerFeature bits; bits of later versions are dropped
     // Without a record the screensaver takes only its own monitor; a record
     // without the field covers the others.
     MonitorUse monitors = MonitorUse::Primary;
+    // How the panoramas after the first take turns: each shows for slideMs
+    // (or kSlideOneTurn), then the next fades in over fadeMs.
+    uint32_t slideMs = kDefaultSlideMs;
+    uint32_t fadeMs = kDefaultFadeMs;
+    SlideOrder order = SlideOrder::Given;
 
     bool Has(ViewerFeature feature) const { return (features & feature) != 0; }
 };

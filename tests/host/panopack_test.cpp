@@ -91,7 +91,7 @@ TEST_F(Packer, InfoPrintsRecordsAndSettings)
     EXPECT_NE(r.out.find("title:           \"Bay\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("full screen:     yes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("pan:             0 to 360 deg"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("record type 2 (options): 12 bytes"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record type 2 (options): 24 bytes"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("mip levels:      yes"), std::string::npos) << r.out;
 }
 
@@ -189,6 +189,9 @@ TEST_F(Packer, RefusalsNameTheOptionAndWriteNothing)
         {{"--monitors", "all"}, "--monitors must be black, span or primary"},
         {{"--monitors", "span", "--no-options"}, "--monitors span needs the options record"},
         {{"--window-width", "10"}, "--window-width 10 is outside [64, 16384]"},
+        {{"--slide-time", "0"}, "--slide-time needs seconds from 0.001 to 86400, or turn"},
+        {{"--fade-time", "61"}, "--fade-time needs seconds from 0 to 60"},
+        {{"--order", "random"}, "--order must be given or shuffled"},
         {{"--frobnicate", "1"}, "unknown option --frobnicate"},
         {{"--title"}, "--title needs a value"},
     };

@@ -208,6 +208,8 @@ struct OptionsCase {
     std::vector<uint8_t> record;  // type, length and data; empty: no options record
     uint32_t features;
     MonitorUse monitors = MonitorUse::Black;
+    uint32_t slideMs = kDefaultSlideMs;
+    SlideOrder order = SlideOrder::Given;
 };
 
 std::vector<uint8_t> OptionsRecord(uint32_t length, std::vector<uint32_t> words)
@@ -226,15 +228,23 @@ TEST(PayloadReaders, OptionsRecordIsLengthTolerantAndIgnoredWholeWhenMalformed)
 {
     const OptionsCase cases[] = {
         {"none", {}, 0, MonitorUse::Primary},
-        {"this version", OptionsRecord(12, {2, FEATURE_MIP_LEVELS, 1}), FEATURE_MIP_LEVELS,
-         MonitorUse::Span},
+        {"this version", OptionsRecord(24, {3, FEATURE_MIP_LEVELS, 1, 0, 500, 1}),
+         FEATURE_MIP_LEVELS, MonitorUse::Span, kSlideOneTurn, SlideOrder::Shuffled},
+        {"version 2: slideshow defaults", OptionsRecord(12, {2, FEATURE_MIP_LEVELS, 1}),
+         FEATURE_MIP_LEVELS, MonitorUse::Span},
         {"version 1: monitors default", OptionsRecord(8, {1, FEATURE_MIP_LEVELS}),
          FEATURE_MIP_LEVELS},
         {"version only: defaults", OptionsRecord(4, {1}), 0},
         {"later version: tail and unknown bits ignored",
-         OptionsRecord(16, {7, FEATURE_MIP_LEVELS | 0x80000000u, 2, 0xFFFFFFFF}),
-         FEATURE_MIP_LEVELS, MonitorUse::Primary},
+         OptionsRecord(28, {7, FEATURE_MIP_LEVELS | 0x80000000u, 2, 9000, 0, 0, 0xFFFFFFFF}),
+         FEATURE_MIP_LEVELS, MonitorUse::Primary, 9000},
         {"monitors out of range", OptionsRecord(12, {2, FEATURE_MIP_LEVELS, 3}), 0,
+         MonitorUse::Primary},
+        {"slide time over a day", OptionsRecord(16, {3, FEATURE_MIP_LEVELS, 0, kMaxSlideMs + 1}),
+         0, MonitorUse::Primary},
+        {"fade over a minute", OptionsRecord(20, {3, FEATURE_MIP_LEVELS, 0, 1, kMaxFadeMs + 1}),
+         0, MonitorUse::Primary},
+        {"order out of range", OptionsRecord(24, {3, FEATURE_MIP_LEVELS, 0, 1, 1, 2}), 0,
          MonitorUse::Primary},
         {"shorter than its version", OptionsRecord(3, {1}), 0, MonitorUse::Primary},
         {"version 0", OptionsRecord(8, {0, FEATURE_MIP_LEVELS}), 0, MonitorUse::Primary},
@@ -251,9 +261,44 @@ TEST(PayloadReaders, OptionsRecordIsLengthTolerantAndIgnoredWholeWhenMalformed)
         const ViewerOptions options = ReadViewerOptions(exe.CPath(), kStubSize);
         EXPECT_EQ(options.features, c.features) << c.what;
         EXPECT_EQ(options.monitors, c.monitors) << c.what;
+        EXPECT_EQ(options.slideMs, c.slideMs) << c.what;
+        EXPECT_EQ(options.order, c.order) << c.what;
         EXPECT_EQ(FindPanoImage(exe.CPath(), kStubSize), int32_t{kStubSize + 4 + 5}) << c.what;
         const auto read = ReadPanoSettings(exe.CPath(), kStubSize);
         ASSERT_NE(read, nullptr) << c.what;
         EXPECT_STREQ(read->title, "opt") << c.what;
     }
+}
+
+TEST(PayloadReaders, FurtherPanoramasInRecordOrderSkippingBrokenRecords)
+{
+    const PanoSettings first = SettingsNamed("first");
+    const PanoSettings second = SettingsNamed("second");
+    const PanoSettings third = SettingsNamed("third");
+    PayloadBytes body;
+    body.Record(PAYLOAD_IMAGE, kJpegStart, sizeof kJpegStart)
+        .Record(PAYLOAD_SETTINGS, &first, sizeof first)
+        .U8(PAYLOAD_PANORAMA).U32(sizeof second + sizeof kJpegStart)
+        .Raw(&second, sizeof second).Raw(kJpegStart, sizeof kJpegStart);
+    const size_t secondImage = kStubSize + 4 + body.Size() - sizeof kJpegStart;
+    body.Record(PAYLOAD_PANORAMA, &third, sizeof third)  // settings without an image
+        .Record(PAYLOAD_OPTIONS, kJpegStart, 4)
+        .U8(PAYLOAD_PANORAMA).U32(sizeof third + 1).Raw(&third, sizeof third).U8(0xFF);
+    const size_t thirdImage = kStubSize + 4 + body.Size() - 1;
+    const PayloadBytes cutOff = PayloadBytes(body).U8(PAYLOAD_PANORAMA).U32(4000).Raw(&third, 100);
+
+    TempFile exe(Executable(cutOff));
+    const std::vector<FurtherPanorama> further = ReadFurtherPanoramas(exe.CPath(), kStubSize);
+    ASSERT_EQ(further.size(), 2u);
+    EXPECT_STREQ(further[0].settings.title, "second");
+    EXPECT_EQ(further[0].imageOffset, static_cast<int32_t>(secondImage));
+    EXPECT_STREQ(further[1].settings.title, "third");
+    EXPECT_EQ(further[1].imageOffset, static_cast<int32_t>(thirdImage));
+    // The first panorama's readers see what they saw before.
+    EXPECT_STREQ(ReadPanoSettings(exe.CPath(), kStubSize)->title, "first");
+    EXPECT_EQ(FindPanoImage(exe.CPath(), kStubSize), int32_t{kStubSize + 4 + 5});
+
+    TempFile none(Executable(PayloadBytes().Record(PAYLOAD_SETTINGS, &first, sizeof first)));
+    EXPECT_TRUE(ReadFurtherPanoramas(none.CPath(), kStubSize).empty());
+    EXPECT_TRUE(ReadFurtherPanoramas("/nonexistent/pano.exe", kStubSize).empty());
 }

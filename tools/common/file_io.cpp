@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,4 +173,21 @@ bool WriteFileAtomically(const std::string& path, const std::vector<OutputPart>&
         unlink(temp.c_str());
     }
     return ok;
+}
+
+bool ListFolderFiles(const std::string& path, std::vector<std::string>& names)
+{
+    DIR* folder = opendir(path.c_str());
+    if (!folder) {
+        return false;
+    }
+    while (const dirent* entry = readdir(folder)) {
+        struct stat status;
+        const std::string name = entry->d_name;
+        if (stat((path + "/" + name).c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+            names.push_back(name);
+        }
+    }
+    closedir(folder);
+    return true;
 }

@@ -35,3 +35,7 @@ struct OutputPart {
 // behind. executable: the file mode on Linux.
 bool WriteFileAtomically(const std::string& path, const std::vector<OutputPart>& parts,
                          bool executable, std::string& error);
+
+// The names of the files (not folders) in the folder at path, in no
+// particular order; false when path is not a folder that can be read.
+bool ListFolderFiles(const std::string& path, std::vector<std::string>& names);

@@ -287,3 +287,23 @@ bool WriteFileAtomically(const std::string& path, const std::vector<OutputPart>&
     }
     return ok;
 }
+
+bool ListFolderFiles(const std::string& path, std::vector<std::string>& names)
+{
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(WideFromUtf8(path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return true;  // an empty folder
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(Utf8FromWide(found.cFileName));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}

@@ -46,6 +46,20 @@ const StringOption kStringOptions[] = {
 };
 
 const char* const kMonitorUseNames[kMonitorUseCount] = {"black", "span", "primary"};
+const char* const kSlideOrderNames[kSlideOrderCount] = {"given", "shuffled"};
+
+// Options without a value.
+const char* const kSwitches[] = {"--screensaver", "--no-screensaver", "--fullscreen",
+                                 "--no-options",  "--auto-motion",    "--no-auto-motion",
+                                 "--pan-wraps",   "--no-pan-wraps"};
+
+// Options that concern the output as a whole, wherever they stand among
+// the images.
+const char* const kWholeFileOptions[] = {
+    "--stub",       "-o",          "--screensaver",  "--no-screensaver", "--fullscreen",
+    "--no-options", "--monitors",  "--slide-time",   "--fade-time",      "--order"};
+
+constexpr double kMsPerSecond = 1000;
 
 bool ParseMonitorUse(const std::string& name, MonitorUse& use)
 {
@@ -108,9 +122,20 @@ std::string MakeHelp()
          "  --fullscreen           start full screen\n"
          "  --monitors black|span|primary  what a screensaver does with the other monitors:\n"
          "                         black (default), one view across all, or leave them\n"
+         "  --slide-time SEC|turn  with several images, how long each shows (default "
+      << kDefaultSlideMs / kMsPerSecond
+      << "; turn: one full turn of a wrapping panorama that pans by itself)\n"
+         "  --fade-time SEC        the crossfade from one image to the next (default "
+      << kDefaultFadeMs / kMsPerSecond
+      << ")\n"
+         "  --order given|shuffled the order of the images after the first (default given)\n"
          "  --no-options           no options record: the viewer does exactly what the\n"
          "                         settings describe (no mip levels, no smaller decode,\n"
          "                         the screensaver on the primary monitor only)\n"
+         "Several --image options make a slideshow. Options before the first --image\n"
+         "apply to every image, options after an --image to that image alone (the ones\n"
+         "above from --screensaver on, -o and --stub concern the whole file). An --image\n"
+         "that is a folder stands for its JPEGs in name order, titled by file name.\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
          "--pan, --tilt and --fov still override its starting view.\n";
@@ -153,11 +178,43 @@ auto FindOption(const Table& table, const std::string& name) -> decltype(&table[
     return nullptr;
 }
 
+// A time in seconds from 0 to maxMs, as whole milliseconds.
+bool ParseMilliseconds(const std::string& text, uint32_t maxMs, uint32_t& ms)
+{
+    double seconds = 0;
+    if (!ParseReal(text, seconds) || !(seconds >= 0 && seconds * kMsPerSecond <= maxMs)) {
+        return false;
+    }
+    ms = static_cast<uint32_t>(std::lround(seconds * kMsPerSecond));
+    return true;
+}
+
+template <typename Name>
+bool Listed(const Name& list, const std::string& name)
+{
+    for (const char* entry : list) {
+        if (name == entry) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+PackArgument ClassifyPackArgument(const std::string& name)
+{
+    return {!Listed(kSwitches, name), Listed(kWholeFileOptions, name)};
+}
 
 const char* MonitorUseName(MonitorUse use)
 {
     return kMonitorUseNames[static_cast<uint32_t>(use)];
+}
+
+const char* SlideOrderName(SlideOrder order)
+{
+    return kSlideOrderNames[static_cast<uint32_t>(order)];
 }
 
 std::string PackOptionsHelp() { return MakeHelp(); }
@@ -205,6 +262,29 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& options
                 return false;
             }
             options.monitors = use;
+        } else if (name == "--slide-time") {
+            uint32_t ms = kSlideOneTurn;
+            if (args[++i] != "turn" && (!ParseMilliseconds(args[i], kMaxSlideMs, ms) || ms == 0)) {
+                error = "--slide-time needs seconds from 0.001 to " +
+                        std::to_string(kMaxSlideMs / 1000) + ", or turn, not '" + args[i] + "'";
+                return false;
+            }
+            options.slideMs = ms;
+        } else if (name == "--fade-time") {
+            uint32_t ms = 0;
+            if (!ParseMilliseconds(args[++i], kMaxFadeMs, ms)) {
+                error = "--fade-time needs seconds from 0 to " + std::to_string(kMaxFadeMs / 1000) +
+                        ", not '" + args[i] + "'";
+                return false;
+            }
+            options.fadeMs = ms;
+        } else if (name == "--order") {
+            const std::string& value = args[++i];
+            if (value != kSlideOrderNames[0] && value != kSlideOrderNames[1]) {
+                error = "--order must be given or shuffled, not '" + value + "'";
+                return false;
+            }
+            options.order = value == kSlideOrderNames[0] ? SlideOrder::Given : SlideOrder::Shuffled;
         } else if (name == "--text-color" || name == "--shadow-color") {
             uint32_t colour = 0;
             if (!ParseColour(args[++i], colour)) {

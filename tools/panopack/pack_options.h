@@ -34,10 +34,26 @@ struct PackOptions {
     // Without an options record the viewer does exactly what the settings describe.
     bool noOptions = false;
     std::optional<MonitorUse> monitors;
+    // A slideshow of several images: how long each shows (kSlideOneTurn: a
+    // full turn), the crossfade between them, and their order.
+    std::optional<uint32_t> slideMs;
+    std::optional<uint32_t> fadeMs;
+    std::optional<SlideOrder> order;
 };
+
+// How `create` reads an argument that starts an option.
+struct PackArgument {
+    bool takesValue;  // the next argument is its value
+    bool wholeFile;   // it concerns the output, not one image's settings
+};
+
+PackArgument ClassifyPackArgument(const std::string& name);
 
 // The name --monitors and `info` give a choice: black, span or primary.
 const char* MonitorUseName(MonitorUse use);
+
+// The name --order and `info` give an order: given or shuffled.
+const char* SlideOrderName(SlideOrder order);
 
 // Parses the arguments that follow "create". On failure returns false with
 // a one-line reason naming the option.

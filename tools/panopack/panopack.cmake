@@ -6,6 +6,7 @@ add_library(panopack_lib STATIC
   tools/panopack/file_names.cpp
   tools/panopack/launch.cpp
   tools/panopack/output_kind.cpp
+  tools/panopack/pack_images.cpp
   tools/panopack/pack_options.cpp
   tools/panopack/pack_settings.cpp
   tools/panopack/panopack.cpp

@@ -1,5 +1,6 @@
 #include "tools/panopack/panopack.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <algorithm>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "tools/common/file_io.h"
 #include "tools/panopack/embedded_stub.h"
 #include "tools/panopack/output_kind.h"
+#include "tools/panopack/pack_images.h"
 #include "tools/panopack/pack_options.h"
 #include "tools/panopack/photo_sphere.h"
 #include "tools/panopack/payload_builder.h"
@@ -29,8 +31,9 @@ constexpr size_t kJpegHeadBytes = size_t{16} << 20;
 
 const char kUsage[] =
     "usage: panopack create [--stub VIEWER.exe] --image IMAGE.jpg -o OUT.exe [options]\n"
+    "       panopack create [options] --image IMAGE.jpg [its options] --image ... -o OUT.scr\n"
     "       panopack info FILE.exe|IMAGE.jpg\n"
-    "       panopack extract FILE.exe -o IMAGE.jpg\n"
+    "       panopack extract FILE.exe -o IMAGE.jpg [--index N]\n"
     "       panopack version\n"
     "An OUT ending in .scr makes a screensaver.\n"
     "options of create:\n";
@@ -113,76 +116,154 @@ std::string ShownSize(const ImageLoadPlan& plan, const JpegInfo& image)
            " of " + std::to_string(image.width) + " x " + std::to_string(image.height);
 }
 
-int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
-{
-    PackOptions options;
-    std::string error;
-    if (!ParsePackOptions(args, options, error)) {
-        return Fail(err, error);
-    }
-    // The image's markers (its size, its photo-sphere metadata) come before
-    // its picture data; the image itself is copied into the output as it
-    // is written, never held whole.
-    std::vector<uint8_t> jpeg;
-    uint64_t imageSize = 0;
-    JpegInfo image;
-    if (!ReadFileHead(options.imagePath, kJpegHeadBytes, kMaxFileBytes, jpeg, imageSize, error)) {
-        return Fail(err, error);
-    }
-    if (!ReadJpegInfo(jpeg, image, error)) {
-        return Fail(err, options.imagePath + ": not a JPEG image (" + error + ")");
-    }
-    OutputKind kind;
-    if (!ChooseOutputKind(options, kind, error)) {
-        return Fail(err, error);
-    }
-    options.screensaver = kind.screensaver;
+// One image of the output, read and checked.
+struct ImageToPack {
+    std::string path;
+    uint64_t size = 0;
+    JpegInfo info;
     PanoSettings settings;
+    ImageLoadPlan plan;
+};
+
+// Reads the image's head and makes its settings; messages name the image
+// when there are several. The image's markers (its size, its photo-sphere
+// metadata) come before its picture data; the image itself is copied into
+// the output as it is written, never held whole.
+bool PrepareImage(const PackOptions& options, const ViewerOptions& viewerOptions, bool several,
+                  ImageToPack& image, std::ostream& out, std::ostream& err, std::string& error)
+{
+    const std::string name = several ? options.imagePath + ": " : "";
+    image.path = options.imagePath;
+    std::vector<uint8_t> jpeg;
+    if (!ReadFileHead(options.imagePath, kJpegHeadBytes, kMaxFileBytes, jpeg, image.size, error)) {
+        return false;
+    }
+    if (!ReadJpegInfo(jpeg, image.info, error)) {
+        error = options.imagePath + ": not a JPEG image (" + error + ")";
+        return false;
+    }
     PhotoSphereUse sphere;
-    const bool made = MakePanoSettingsForImage(options, jpeg, image, settings, sphere, error);
+    const bool made = MakePanoSettingsForImage(options, jpeg, image.info, image.settings, sphere,
+                                               error);
     for (const std::string& warning : sphere.warnings) {
-        err << "panopack: warning: " << warning << "\n";
+        err << "panopack: warning: " << name << warning << "\n";
     }
     if (!made) {
-        return Fail(err, error);
+        error = name + error;
+        return false;
     }
     if (!sphere.note.empty()) {
-        out << sphere.note << "\n";
+        out << name << sphere.note << "\n";
     }
-    PackedFile stub;
-    if (!ReadStub(options.stubPath, stub, error)) {
-        return Fail(err, error);
+    image.plan = PlanFor(image.info, viewerOptions);
+    if (!image.plan.fits && viewerOptions.Has(FEATURE_SCALED_DECODE)) {
+        error = options.imagePath + ": too large to show at any scale: a progressive JPEG "
+                "whose coefficients alone take " +
+                std::to_string(image.info.coefficientBytes >> kMiB) +
+                " MiB while it decodes, over the viewer's " +
+                std::to_string(ImageMemoryLimit(kLargeAddressSpace) >> kMiB) +
+                " MiB; save it as a baseline JPEG";
+        return false;
     }
+    return true;
+}
+
+// The options record's values from the whole-file options.
+ViewerOptions ViewerOptionsFor(const PackOptions& options)
+{
     ViewerOptions viewerOptions{options.noOptions ? 0 : kKnownFeatures};
     viewerOptions.monitors = options.monitors.value_or(MonitorUse::Black);
-    const ImageLoadPlan plan = PlanFor(image, viewerOptions);
-    if (!plan.fits && viewerOptions.Has(FEATURE_SCALED_DECODE)) {
-        return Fail(err, options.imagePath + ": too large to show at any scale: a progressive JPEG "
-                             "whose coefficients alone take " +
-                             std::to_string(image.coefficientBytes >> kMiB) +
-                             " MiB while it decodes, over the viewer's " +
-                             std::to_string(ImageMemoryLimit(kLargeAddressSpace) >> kMiB) +
-                             " MiB; save it as a baseline JPEG");
+    viewerOptions.slideMs = options.slideMs.value_or(kDefaultSlideMs);
+    viewerOptions.fadeMs = options.fadeMs.value_or(kDefaultFadeMs);
+    viewerOptions.order = options.order.value_or(SlideOrder::Given);
+    return viewerOptions;
+}
+
+int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::vector<ImageArguments> arguments;
+    std::string error;
+    if (!SplitImageArguments(args, arguments, error)) {
+        return Fail(err, error);
+    }
+    const bool several = arguments.size() > 1;
+    std::vector<PackOptions> options(arguments.size());
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (!ParsePackOptions(arguments[i].args, options[i], error)) {
+            return Fail(err, (several ? arguments[i].path + ": " : "") + error);
+        }
+    }
+    const PackOptions& file = options[0];
+    if (several && file.noOptions) {
+        return Fail(err, "several images need the options record that --no-options leaves out");
+    }
+    OutputKind kind;
+    if (!ChooseOutputKind(file, kind, error)) {
+        return Fail(err, error);
+    }
+    const ViewerOptions viewerOptions = ViewerOptionsFor(file);
+    std::vector<ImageToPack> images(options.size());
+    uint64_t imageBytes = 0;
+    for (size_t i = 0; i < options.size(); ++i) {
+        options[i].screensaver = kind.screensaver;
+        if (!PrepareImage(options[i], viewerOptions, several, images[i], out, err, error)) {
+            return Fail(err, error);
+        }
+        imageBytes += images[i].size;
+    }
+    if (imageBytes > kMaxFileBytes) {
+        return Fail(err, "the images take " + std::to_string(imageBytes >> kMiB) +
+                             " MiB, over the " + std::to_string(kMaxFileBytes >> kMiB) +
+                             " MiB one viewer can carry");
+    }
+    PackedFile stub;
+    if (!ReadStub(file.stubPath, stub, error)) {
+        return Fail(err, error);
     }
     stub.bytes.resize(stub.payloadOffset);
-    const PayloadFrame frame = FramePayload(static_cast<uint32_t>(imageSize), settings,
-                                            options.noOptions ? nullptr : &viewerOptions);
-    if (!WriteFileAtomically(options.outputPath,
-                             {&stub.bytes, &frame.head, {options.imagePath, imageSize}, &frame.tail},
-                             true, error)) {
+    const ImageToPack& first = images[0];
+    std::vector<std::vector<uint8_t>> heads;
+    uint64_t furtherBytes = 0;
+    for (size_t i = 1; i < images.size(); ++i) {
+        heads.push_back(FurtherPanoramaHead(images[i].settings,
+                                            static_cast<uint32_t>(images[i].size)));
+        furtherBytes += heads.back().size() + images[i].size;
+    }
+    const PayloadFrame frame = FramePayload(static_cast<uint32_t>(first.size), first.settings,
+                                            file.noOptions ? nullptr : &viewerOptions,
+                                            static_cast<uint32_t>(furtherBytes));
+    std::vector<OutputPart> parts = {&stub.bytes, &frame.head, {first.path, first.size},
+                                     &frame.tail};
+    for (size_t i = 1; i < images.size(); ++i) {
+        parts.push_back(&heads[i - 1]);
+        parts.push_back({images[i].path, images[i].size});
+    }
+    if (!WriteFileAtomically(file.outputPath, parts, true, error)) {
         return Fail(err, error);
     }
     if (!kind.note.empty()) {
         out << kind.note << "\n";
     }
-    if (plan.scale != kFullScale) {
-        out << ShownSize(plan, image) << ": the full size needs "
-            << (ImageMemoryCost(image.width, image.height) >> kMiB) << " MiB, the viewer allows "
-            << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB) << " MiB\n";
+    for (const ImageToPack& image : images) {
+        if (image.plan.scale != kFullScale) {
+            out << (several ? image.path + ": " : "") << ShownSize(image.plan, image.info)
+                << ": the full size needs "
+                << (ImageMemoryCost(image.info.width, image.info.height) >> kMiB)
+                << " MiB, the viewer allows " << (ImageMemoryLimit(kLargeAddressSpace) >> kMiB)
+                << " MiB\n";
+        }
     }
-    out << "wrote " << options.outputPath << ": " << image.width << " x " << image.height
-        << " image, " << stub.bytes.size() + frame.head.size() + imageSize + frame.tail.size()
-        << " bytes\n";
+    uint64_t written = 0;
+    for (const OutputPart& part : parts) {
+        written += part.bytes ? part.bytes->size() : part.copiedSize;
+    }
+    out << "wrote " << file.outputPath << ": ";
+    if (several) {
+        out << images.size() << " images, ";
+    } else {
+        out << first.info.width << " x " << first.info.height << " image, ";
+    }
+    out << written << " bytes\n";
     return 0;
 }
 
@@ -249,7 +330,64 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
     for (const auto& f : kFeatures) {
         out << f.label << (options->Has(f.feature) ? "yes" : "no") << "\n";
     }
-    out << "  monitors:        " << MonitorUseName(options->monitors) << "\n";
+    out << "  monitors:        " << MonitorUseName(options->monitors) << "\n"
+        << "  slide time:      ";
+    if (options->slideMs == kSlideOneTurn) {
+        out << "one turn\n";
+    } else {
+        out << options->slideMs / 1000.0 << " s\n";
+    }
+    out << "  fade time:       " << options->fadeMs / 1000.0 << " s\n"
+        << "  order:           " << SlideOrderName(options->order) << "\n";
+}
+
+// A panorama's image: the JPEG of an image record, or what follows the
+// settings in a further panorama's record.
+struct PanoramaRecord {
+    const PayloadRecordInfo* record;
+    size_t imageOffset;
+    size_t imageLength;
+};
+
+std::vector<PanoramaRecord> PanoramaRecords(const PayloadListing& listing)
+{
+    std::vector<PanoramaRecord> panoramas;
+    if (const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE)) {
+        panoramas.push_back({image, image->dataOffset, image->length});
+    }
+    for (const PayloadRecordInfo& record : listing.records) {
+        if (record.type == PAYLOAD_PANORAMA && record.length > sizeof(PanoSettings)) {
+            panoramas.push_back({&record, record.dataOffset + sizeof(PanoSettings),
+                                 record.length - sizeof(PanoSettings)});
+        }
+    }
+    return panoramas;
+}
+
+// One line per panorama: its size, projection and title.
+void PrintPanoramas(const PackedFile& file, const std::vector<PanoramaRecord>& panoramas,
+                    const PanoSettings& firstSettings, std::ostream& out)
+{
+    for (size_t i = 0; i < panoramas.size(); ++i) {
+        PanoSettings settings = firstSettings;
+        if (panoramas[i].record->type == PAYLOAD_PANORAMA) {
+            std::memcpy(&settings, file.bytes.data() + panoramas[i].record->dataOffset,
+                        sizeof settings);
+        }
+        const std::vector<uint8_t> jpeg(file.bytes.begin() + panoramas[i].imageOffset,
+                                        file.bytes.begin() + panoramas[i].imageOffset +
+                                            panoramas[i].imageLength);
+        JpegInfo info;
+        std::string error;
+        out << "panorama " << i + 1 << ": ";
+        if (ReadJpegInfo(jpeg, info, error)) {
+            out << info.width << " x " << info.height;
+        } else {
+            out << "not a JPEG (" << error << ")";
+        }
+        out << ", " << (settings.spherical ? "sphere" : "cylinder") << ", \""
+            << std::string(settings.title, TitleLength(settings)) << "\"\n";
+    }
 }
 
 bool IsJpegFile(const std::string& path)
@@ -347,6 +485,7 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         const char* kind = record.type == PAYLOAD_IMAGE      ? "image"
                            : record.type == PAYLOAD_SETTINGS ? "settings"
                            : record.type == PAYLOAD_OPTIONS  ? "options"
+                           : record.type == PAYLOAD_PANORAMA ? "panorama"
                                                              : "unknown";
         out << "record type " << int{record.type} << " (" << kind << "): " << record.length
             << " bytes at offset " << record.dataOffset << "\n";
@@ -370,13 +509,20 @@ int Info(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         PrintSettings(settings, out);
     }
     PrintOptions(options, optionsRecord != nullptr, out);
+    PrintPanoramas(file, PanoramaRecords(listing), settings, out);
     return 0;
 }
 
 int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 3 || args[1] != "-o") {
-        return Fail(err, "extract needs FILE -o IMAGE.jpg");
+    const bool indexed = args.size() == 5 && args[3] == "--index";
+    const std::string number = indexed ? args[4] : "1";
+    const size_t index = number.size() <= 4 && number.find_first_not_of("0123456789") ==
+                                                   std::string::npos
+                             ? std::strtoul(number.c_str(), nullptr, 10)
+                             : 0;
+    if ((args.size() != 3 && !indexed) || args[1] != "-o" || index == 0) {
+        return Fail(err, "extract needs FILE -o IMAGE.jpg [--index N], N from 1");
     }
     PackedFile file;
     PayloadListing listing;
@@ -384,12 +530,17 @@ int Extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!ReadPayload(args[0], file, listing, error)) {
         return Fail(err, error);
     }
-    const PayloadRecordInfo* image = FirstRecord(listing, PAYLOAD_IMAGE);
-    if (!image) {
+    const std::vector<PanoramaRecord> panoramas = PanoramaRecords(listing);
+    if (panoramas.empty()) {
         return Fail(err, args[0] + ": the payload holds no image");
     }
-    const std::vector<uint8_t> jpeg(file.bytes.begin() + image->dataOffset,
-                                    file.bytes.begin() + image->dataOffset + image->length);
+    if (index > panoramas.size()) {
+        return Fail(err, args[0] + ": the payload holds " + std::to_string(panoramas.size()) +
+                             " images, not " + std::to_string(index));
+    }
+    const PanoramaRecord& image = panoramas[index - 1];
+    const std::vector<uint8_t> jpeg(file.bytes.begin() + image.imageOffset,
+                                    file.bytes.begin() + image.imageOffset + image.imageLength);
     if (!WriteFileAtomically(args[2], {&jpeg}, false, error)) {
         return Fail(err, error);
     }

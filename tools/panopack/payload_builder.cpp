@@ -30,7 +30,7 @@ uint32_t ReadU32(const std::vector<uint8_t>& file, size_t offset)
 }  // namespace
 
 PayloadFrame FramePayload(uint32_t jpegSize, const PanoSettings& settings,
-                          const ViewerOptions* options)
+                          const ViewerOptions* options, uint32_t furtherBytes)
 {
     PayloadFrame frame;
     AppendRecord(frame.tail, PAYLOAD_SETTINGS, reinterpret_cast<const uint8_t*>(&settings),
@@ -39,10 +39,19 @@ PayloadFrame FramePayload(uint32_t jpegSize, const PanoSettings& settings,
         const std::vector<uint8_t> data = EncodeViewerOptions(*options);
         AppendRecord(frame.tail, PAYLOAD_OPTIONS, data.data(), static_cast<uint32_t>(data.size()));
     }
-    AppendU32(frame.head, static_cast<uint32_t>(5 + jpegSize + frame.tail.size()));
+    AppendU32(frame.head, static_cast<uint32_t>(5 + jpegSize + frame.tail.size() + furtherBytes));
     frame.head.push_back(PAYLOAD_IMAGE);
     AppendU32(frame.head, jpegSize);
     return frame;
+}
+
+std::vector<uint8_t> FurtherPanoramaHead(const PanoSettings& settings, uint32_t jpegSize)
+{
+    std::vector<uint8_t> head = {PAYLOAD_PANORAMA};
+    AppendU32(head, static_cast<uint32_t>(sizeof settings) + jpegSize);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&settings);
+    head.insert(head.end(), bytes, bytes + sizeof settings);
+    return head;
 }
 
 std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,

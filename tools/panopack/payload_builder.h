@@ -11,14 +11,19 @@
 // The payload around a JPEG of jpegSize bytes: head (total length, the
 // image record's type and length), the JPEG, then tail (the settings
 // record and, when given, the options record). The described records come
-// first, at the offsets they have without options.
+// first, at the offsets they have without options; the total length counts
+// furtherBytes of further panorama records that follow the tail.
 struct PayloadFrame {
     std::vector<uint8_t> head;
     std::vector<uint8_t> tail;
 };
 
 PayloadFrame FramePayload(uint32_t jpegSize, const PanoSettings& settings,
-                          const ViewerOptions* options);
+                          const ViewerOptions* options, uint32_t furtherBytes = 0);
+
+// A further panorama's record up to its JPEG of jpegSize bytes: type,
+// length and its settings.
+std::vector<uint8_t> FurtherPanoramaHead(const PanoSettings& settings, uint32_t jpegSize);
 
 // The whole payload of a JPEG held in memory.
 std::vector<uint8_t> BuildPayload(const std::vector<uint8_t>& jpeg, const PanoSettings& settings,
