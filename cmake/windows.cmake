@@ -48,7 +48,9 @@ add_library(pano_shell STATIC
   src/framework/window_messages_win.cpp
   src/package/module_path_win.cpp
   src/viewer/background_decode_win.cpp
+  src/viewer/pano_player_slides_win.cpp
   src/viewer/pano_player_win.cpp
+  src/viewer/slide_win.cpp
 )
 target_link_libraries(pano_shell PUBLIC pano_core ddraw dxguid winmm gdi32 user32)
 pano_warnings(pano_shell)

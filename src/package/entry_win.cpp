@@ -89,6 +89,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         }
     }
     state.imageOffset = FindPanoImage(path, payloadOffset);
+    if (state.options.Has(FEATURE_SLIDESHOW)) {
+        state.furtherPanoramas = ReadFurtherPanoramas(path, payloadOffset);
+    }
     lstrcpynA(state.modulePath, path, sizeof state.modulePath);
 
     int exitCode = 0;

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "package/pano_settings.h"
+#include "package/payload.h"
 #include "package/viewer_options.h"
 #include "platform/platform_types.h"
 
@@ -37,6 +39,8 @@ struct StartupState {
     uint64_t previewWindow = 0;
     int32_t fullscreenAtStart = 0;
     int32_t imageOffset = 0;  // -1: no image record; 0: executable unreadable
+    // The panoramas after the first, with the slideshow option; else none.
+    std::vector<FurtherPanorama> furtherPanoramas;
     char modulePath[kModulePathCapacity] = {};
 };
 

@@ -34,12 +34,15 @@ enum ViewerFeature : uint32_t {
     // A screensaver started with /p and a window draws a live preview in a
     // child of that window, the image decoded at a size fit for it.
     FEATURE_PREVIEW = 0x20,
+    // The panoramas after the first (their own records) take turns with it,
+    // each crossfading into the next.
+    FEATURE_SLIDESHOW = 0x40,
 };
 
 // Features this viewer knows; the packer turns all of them on.
 constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
                                     FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING |
-                                    FEATURE_PACED_FRAMES | FEATURE_PREVIEW;
+                                    FEATURE_PACED_FRAMES | FEATURE_PREVIEW | FEATURE_SLIDESHOW;
 
 // What a screensaver (/s) does with the monitors it does not draw on.
 enum class MonitorUse : uint32_t {

@@ -14,6 +14,7 @@ void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t 
     result_ = PanoramaLoad{};
     tilesReady_ = -1;
     ended_ = false;
+    cancelled_ = false;
     pending_ = true;
     thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, 0, nullptr));
 }
@@ -34,6 +35,19 @@ bool BackgroundDecode::WaitForTiles(uint32_t count)
     return ready;
 }
 
+int32_t BackgroundDecode::TilesFinal(bool& ended)
+{
+    if (!thread_) {
+        ended = true;
+        return WaitForTiles(0) ? static_cast<int32_t>(image_->tileCount) : -1;
+    }
+    AcquireSRWLockExclusive(&lock_);
+    const int32_t tiles = tilesReady_;
+    ended = ended_;
+    ReleaseSRWLockExclusive(&lock_);
+    return tiles;
+}
+
 bool BackgroundDecode::Finish()
 {
     if (!pending_) {
@@ -46,6 +60,9 @@ bool BackgroundDecode::Finish()
         thread_ = nullptr;
     } else {
         Run(this);
+    }
+    if (!result_.loaded) {
+        DestroyTileTextures(*image_);  // a later decode makes them anew
     }
     return result_.loaded;
 }

@@ -7,12 +7,19 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "viewer/panorama_image.h"
 
 class BackgroundDecode : private TileProgress {
 public:
     BackgroundDecode() = default;
-    ~BackgroundDecode() { Finish(); }
+    // A decode no longer wanted ends at its next batch of rows.
+    ~BackgroundDecode()
+    {
+        Cancel();
+        Finish();
+    }
     BackgroundDecode(const BackgroundDecode&) = delete;
     BackgroundDecode& operator=(const BackgroundDecode&) = delete;
 
@@ -24,16 +31,24 @@ public:
     // size and tile grid are set), or the decode has ended. False when it
     // ended without them.
     bool WaitForTiles(uint32_t count);
-    // Waits for the decode; LoadPanorama's result. False when none was started.
+    // Waits for the decode; LoadPanorama's result. False when none was
+    // started; a failed decode leaves no tile textures.
     bool Finish();
     // Started and not yet finished.
     bool Pending() const { return pending_; }
+    // Tiles final so far (-1 before the tile grid is set), without waiting;
+    // ended: the decode has ended, and Finish will not wait.
+    int32_t TilesFinal(bool& ended);
+    // Ends the decode at its next batch of rows or tile, as failed; Finish
+    // still waits for it.
+    void Cancel() { cancelled_ = true; }
     // Why the finished decode failed; empty when it did not.
     const char* FailureReason() const { return result_.reason; }
 
 private:
     static unsigned __stdcall Run(void* self);
     void TilesReady(uint32_t count) override;
+    bool Cancelled() const override { return cancelled_; }
 
     PanoramaImage* image_ = nullptr;
     const char* exePath_ = nullptr;
@@ -49,4 +64,5 @@ private:
     CONDITION_VARIABLE progressed_ = CONDITION_VARIABLE_INIT;
     int32_t tilesReady_ = -1;
     bool ended_ = false;
+    std::atomic<bool> cancelled_{false};
 };

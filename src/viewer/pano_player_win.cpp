@@ -13,9 +13,6 @@
 
 namespace {
 
-// The window title: "Panorama", or "Panorama - " and the panorama's title.
-char windowTitleBuffer[kWindowTitleCapacity];
-
 HRESULT AcceptEveryDevice(DDCAPS*, D3DDEVICEDESC7*) { return S_OK; }
 
 COLORREF GdiColour(uint32_t rgb)
@@ -100,45 +97,43 @@ uint32_t NowMs()
 
 CPanoPlayer::CPanoPlayer()
 {
-    const PanoSettings& settings = *startupState.settings;
-    BuildWindowTitle(settings, windowTitleBuffer);
-    lstrcpynA(title_, settings.title, static_cast<int>(TitleLength(settings)) + 1);
-    windowTitle = windowTitleBuffer;
+    Slide& first = *shown_;
+    ConfigureSlide(first, 0, *startupState.settings);
+    windowTitle = first.windowTitle;
     confirmDevice = AcceptEveryDevice;
-
-    const ViewerSettings converted = ConvertSettings(settings);
-    textColor = converted.textColor;
-    shadowColor = converted.shadowColor;
-    view = converted.view;
-    extent = converted.extent;
-    motion = MotionFromSettings(converted);
     MatIdentity(projection_);
     pacedFrames = startupState.options.Has(FEATURE_PACED_FRAMES);
-    ImageBudget budget(ImageMemoryLimit(AddressSpace()));
-    ViewerOptions decodeOptions = startupState.options;
+    budget_ = ImageBudget(ImageMemoryLimit(AddressSpace()));
+    decodeOptions_ = startupState.options;
     if (startupState.previewWindow != 0) {
         // The little picture moves from the start, shows no title, and needs
         // no image wider than a window many times its size would.
         parentWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(startupState.previewWindow));
-        motion.autoMotionEnabled = 1;
-        title_[0] = '\0';
-        budget.largestWidth = kPreviewImageWidth;
-        decodeOptions.features |= FEATURE_SCALED_DECODE;
+        first.motion.autoMotionEnabled = 1;
+        titled_ = false;
+        budget_.largestWidth = kPreviewImageWidth;
+        decodeOptions_.features |= FEATURE_SCALED_DECODE;
     } else if (startupState.screensaverMode && startupState.options.monitors == MonitorUse::Span) {
         spanArea = SpanArea(ListMonitors());
     }
+    next_->image.firstTile = kMaxTiles;
+    if (!startupState.furtherPanoramas.empty()) {
+        slideshow_ = std::make_unique<Slideshow>(
+            static_cast<uint32_t>(startupState.furtherPanoramas.size() + 1),
+            startupState.options.order, NowMs());
+    }
     TraceStage("decode-start");
-    decode_.Start(image, startupState.modulePath, startupState.imageOffset, budget, decodeOptions);
+    first.decode.Start(first.image, startupState.modulePath, startupState.imageOffset, budget_,
+                       decodeOptions_);
 }
 
-ViewLimits CPanoPlayer::Limits() const
+ViewLimits CPanoPlayer::Limits(const Slide& slide) const
 {
     D3DVIEWPORT7 viewport = {};
     if (renderDevice) {
         renderDevice->GetViewport(&viewport);
     }
-    return ViewLimits{extent, mesh, image.tileRows, image.tileColumns, viewport.dwWidth,
-                      viewport.dwHeight};
+    return SlideLimits(slide, viewport.dwWidth, viewport.dwHeight);
 }
 
 HRESULT CPanoPlayer::Startup(HINSTANCE instance, const char* commandLine)
@@ -160,7 +155,7 @@ HRESULT CPanoPlayer::PrepareScene()
     // With textures built while decoding, the window opens once the tile
     // grid is set: the mesh needs no more.
     if (startupState.options.Has(FEATURE_TEXTURES_WHILE_DECODING)) {
-        if (!decode_.WaitForTiles(0)) {
+        if (!shown_->decode.WaitForTiles(0)) {
             FinishDecode();
             return E_FAIL;
         }
@@ -168,7 +163,8 @@ HRESULT CPanoPlayer::PrepareScene()
     } else if (!FinishDecode()) {
         return E_FAIL;
     }
-    const HRESULT built = BuildPanoramaMesh(mesh, extent, image);
+    FindSlideTiles(*shown_);
+    const HRESULT built = BuildPanoramaMesh(shown_->mesh, shown_->extent, shown_->image);
     TraceStage("mesh-built");
     return built;
 }
@@ -180,26 +176,27 @@ HRESULT CPanoPlayer::BuildTexturesWhileDecoding()
 {
     const bool givingUpPixels = startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES);
     TextureSurfaceBuilder builder(renderDevice);
-    for (uint32_t k = 0; k < image.tileCount && decode_.WaitForTiles(k + 1); ++k) {
-        builder.Build(FindTileTexture(k), givingUpPixels);
+    const PanoramaImage& image = shown_->image;
+    for (uint32_t k = 0; k < image.tileCount && shown_->decode.WaitForTiles(k + 1); ++k) {
+        builder.Build(shown_->tiles[k], givingUpPixels);
     }
     return FinishDecode() ? S_OK : APPERR_SCENE_FAILED;
 }
 
 bool CPanoPlayer::FinishDecode()
 {
-    const bool decoded = decode_.Finish();
+    const bool decoded = shown_->decode.Finish();
     if (decoded) {
         TraceStage("decode-end");
     } else {
-        TraceStage("decode-failed", decode_.FailureReason());
+        TraceStage("decode-failed", shown_->decode.FailureReason());
     }
     return decoded;
 }
 
 HRESULT CPanoPlayer::AcquireDeviceResources()
 {
-    if (decode_.Pending()) {
+    if (shown_->decode.Pending()) {
         const HRESULT built = BuildTexturesWhileDecoding();
         if (FAILED(built)) {
             return built;
@@ -216,17 +213,21 @@ HRESULT CPanoPlayer::AcquireDeviceResources()
         SetStageState(renderDevice, stage, D3DTSS_MINFILTER, D3DTFN_LINEAR);
     }
     D3DDEVICEDESC7 caps;
-    if (image.mipLevels && SUCCEEDED(renderDevice->GetCaps(&caps)) &&
-        FiltersBetweenMipLevels(caps)) {
-        SetStageState(renderDevice, 0, D3DTSS_MIPFILTER, D3DTFP_LINEAR);
-    }
-    SetCamera();
-    SetView(Limits(), view.pan, view.tilt, view.fov, view);
+    mipFiltering_ = SUCCEEDED(renderDevice->GetCaps(&caps)) && FiltersBetweenMipLevels(caps);
+    SetView(Limits(*shown_), shown_->view.pan, shown_->view.tilt, shown_->view.fov, shown_->view);
+    SetCamera(*shown_);
     return S_OK;
 }
 
 HRESULT CPanoPlayer::ReleaseDeviceResources()
 {
+    // The next slide starts again on the new device: its decode may still
+    // add to the texture registry, which the release walks.
+    if (nextSlide_ != NextSlide::None) {
+        EmptySlide(*next_);
+        nextSlide_ = NextSlide::None;
+        fade_ = 0;
+    }
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");
@@ -236,13 +237,13 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
     return S_OK;
 }
 
-void CPanoPlayer::SetCamera()
+void CPanoPlayer::SetCamera(const Slide& slide)
 {
-    const ViewLimits limits = Limits();
-    ProjectionMatrix(projection_, view.fov, limits.viewportWidth, limits.viewportHeight);
+    const ViewLimits limits = Limits(slide);
+    ProjectionMatrix(projection_, slide.view.fov, limits.viewportWidth, limits.viewportHeight);
     renderDevice->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection_);
     D3DMATRIX turn;
-    ViewMatrix(turn, view.pan, view.tilt);
+    ViewMatrix(turn, slide.view.pan, slide.view.tilt);
     renderDevice->SetTransform(D3DTRANSFORMSTATE_VIEW, &turn);
 }
 
@@ -252,8 +253,6 @@ HRESULT CPanoPlayer::DrawScene()
     if (FAILED(renderDevice->BeginScene())) {
         return S_OK;
     }
-    renderDevice->SetRenderState(D3DRENDERSTATE_WRAP0,
-                                 image.tileColumns <= 1 ? 0 : D3DWRAP_U | D3DWRAP_V);
     SetStageState(renderDevice, 0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     SetStageState(renderDevice, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     SetStageState(renderDevice, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -261,25 +260,32 @@ HRESULT CPanoPlayer::DrawScene()
     SetStageState(renderDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     SetStageState(renderDevice, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     SetStageState(renderDevice, 0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP);
-    for (uint32_t k = 0; k < image.tileCount; ++k) {
-        char name[13];
-        TileTextureName(static_cast<int>(k), name);
-        renderDevice->SetTexture(0, GetNamedTextureSurface(name));
-        // Stage 0 reads the vertices' second coordinate pair.
-        SetStageState(renderDevice, 0, D3DTSS_TEXCOORDINDEX, 1);
-        SetStageState(renderDevice, 0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-        SetStageState(renderDevice, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        SetStageState(renderDevice, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        SetStageState(renderDevice, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        SetStageState(renderDevice, 2, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        renderDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, kPanoVertexFormat, mesh.tileVertices[k].get(),
-                                    mesh.tileVertexCount[k], 0);
+    DrawSlideTiles(renderDevice, *shown_, mipFiltering_);
+    if (fade_ > 0) {
+        DrawFadingSlide();
     }
     renderDevice->EndScene();
-    if (title_[0] != '\0') {
+    if (titled_ && shown_->title[0] != '\0') {
         DrawTitle();
     }
     return S_OK;
+}
+
+// The next slide over the shown one, at the fade's opacity, through its own
+// camera; the shown slide's camera is back for the next frame.
+void CPanoPlayer::DrawFadingSlide()
+{
+    const DWORD opacity = static_cast<DWORD>(fade_ * 255.0f + 0.5f);
+    renderDevice->SetRenderState(D3DRENDERSTATE_TEXTUREFACTOR, opacity << 24);
+    renderDevice->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+    renderDevice->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+    renderDevice->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetStageState(renderDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    SetCamera(*next_);
+    DrawSlideTiles(renderDevice, *next_, mipFiltering_);
+    SetStageState(renderDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    renderDevice->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);
+    SetCamera(*shown_);
 }
 
 // A one-pixel outline, then the text, 4 pixels from the corner (pixels at
@@ -291,9 +297,12 @@ void CPanoPlayer::DrawTitle()
     if (FAILED(renderTarget->GetDC(&context))) {
         return;
     }
-    HGDIOBJ previous = SelectObject(context, titleFont);
+    HGDIOBJ previous = SelectObject(context, titleFont_);
     SetBkMode(context, TRANSPARENT);
-    const int length = lstrlenA(title_);
+    const char* title = shown_->title;
+    const int length = lstrlenA(title);
+    const uint32_t shadowColor = shown_->settings.shadowColor;
+    const uint32_t textColor = shown_->settings.textColor;
     const int px = MulDiv(1, static_cast<int>(titleDpi_), kBaseDpi);  // a pixel at 96 DPI
     const int at = 4 * px;
     const struct {
@@ -304,7 +313,7 @@ void CPanoPlayer::DrawTitle()
                   {at, at, textColor}};
     for (const auto& pass : passes) {
         SetTextColor(context, GdiColour(pass.colour));
-        ExtTextOutA(context, pass.x, pass.y, 0, nullptr, title_, length, nullptr);
+        ExtTextOutA(context, pass.x, pass.y, 0, nullptr, title, length, nullptr);
     }
     SelectObject(context, previous);
     renderTarget->ReleaseDC(context);
@@ -321,45 +330,50 @@ void CPanoPlayer::ScaleTitle(UINT dpi)
     font.lfOutPrecision = OUT_DEVICE_PRECIS;
     lstrcpyA(font.lfFaceName, "Tahoma");
     if (HFONT scaled = CreateFontIndirectA(&font)) {
-        DeleteObject(titleFont);
-        titleFont = scaled;
+        DeleteObject(titleFont_);
+        titleFont_ = scaled;
     }
 }
 
 HRESULT CPanoPlayer::ShutdownScene()
 {
     char pan[32];
-    wsprintfA(pan, "pan %d mdeg", static_cast<int>(view.pan * 180000 / kPi));
+    wsprintfA(pan, "pan %d mdeg", static_cast<int>(shown_->view.pan * 180000 / kPi));
     TraceStage("view-at-end", pan);
-    for (auto& vertices : mesh.tileVertices) {
-        vertices.reset();
+    for (Slide& slide : slides_) {
+        for (auto& vertices : slide.mesh.tileVertices) {
+            vertices.reset();
+        }
     }
-    DeleteObject(titleFont);
-    titleFont = nullptr;
+    DeleteObject(titleFont_);
+    titleFont_ = nullptr;
     return S_OK;
 }
 
 HRESULT CPanoPlayer::AdvanceScene(float)
 {
     StepMotion();
-    SetCamera();
+    AdvanceSlideshow();
+    SetCamera(*shown_);
     return S_OK;
 }
 
 void CPanoPlayer::StepMotion()
 {
-    ::StepMotion(motion, input, view, Limits(), NowMs(), startupState.screensaverMode, *this);
+    ::StepMotion(shown_->motion, input_, shown_->view, Limits(*shown_), NowMs(),
+                 startupState.screensaverMode, *this);
 }
 
 DWORD CPanoPlayer::SceneStillForMs()
 {
-    return StillForMs(motion, input, NowMs(), startupState.screensaverMode);
+    const DWORD still = StillForMs(shown_->motion, input_, NowMs(), startupState.screensaverMode);
+    return slideshow_ ? std::min<DWORD>(still, SlideshowStillForMs()) : still;
 }
 
 // The still time was no frame: the first step after it counts for none.
 void CPanoPlayer::OnFramesResumed()
 {
-    motion.lastFrameMs = 0;
+    shown_->motion.lastFrameMs = 0;
 }
 
 void CPanoPlayer::SleepOneMillisecond()
@@ -445,39 +459,43 @@ LRESULT CPanoPlayer::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         }
         break;
     case WM_MOUSEWHEEL:
-        OnMouseWheel(input, view, static_cast<short>(HIWORD(wParam)), NowMs());
+        OnMouseWheel(input_, shown_->view, static_cast<short>(HIWORD(wParam)), NowMs());
         break;
     case WM_RBUTTONUP:
         ApplyInputAction(hwnd, OnRightButtonUp(screensaver, inWindow));
         break;
     case WM_MOUSEMOVE:
-        ShowNavigationCursor(input.currentCursor);
-        OnMouseMove(input, x, y, (wParam & MK_LBUTTON) != 0, NowMs(), screensaver);
+        ShowNavigationCursor(input_.currentCursor);
+        OnMouseMove(input_, x, y, (wParam & MK_LBUTTON) != 0, NowMs(), screensaver);
         break;
     case WM_LBUTTONDOWN:
         SetFocus(hwnd);
         SetCapture(hwnd);
-        if (OnLeftButtonDown(input, x, y, NowMs(), screensaver) == InputAction::Close) {
+        if (OnLeftButtonDown(input_, x, y, NowMs(), screensaver) == InputAction::Close) {
             SendMessageA(hwnd, WM_CLOSE, 0, 0);
         } else {
-            ShowNavigationCursor(input.currentCursor);
+            ShowNavigationCursor(input_.currentCursor);
         }
         break;
     case WM_LBUTTONUP:
         ReleaseCapture();
-        OnLeftButtonUp(input, NowMs());
-        ShowNavigationCursor(input.currentCursor);
+        OnLeftButtonUp(input_, NowMs());
+        ShowNavigationCursor(input_.currentCursor);
         break;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-        OnMouseCaptureLost(input, NowMs());
+        OnMouseCaptureLost(input_, NowMs());
         break;
     case WM_KEYDOWN:
-        ApplyInputAction(hwnd, OnKeyDown(input, view, static_cast<uint32_t>(wParam),
+        if (slideshow_ && !screensaver && (wParam == VK_NEXT || wParam == VK_PRIOR)) {
+            TurnSlides(wParam == VK_NEXT);
+            return 0;
+        }
+        ApplyInputAction(hwnd, OnKeyDown(input_, shown_->view, static_cast<uint32_t>(wParam),
                                          (lParam & (1 << 30)) != 0, NowMs(), screensaver, inWindow));
         break;
     case WM_KEYUP:
-        ApplyInputAction(hwnd, OnKeyUp(input, static_cast<uint32_t>(wParam), screensaver));
+        ApplyInputAction(hwnd, OnKeyUp(input_, static_cast<uint32_t>(wParam), screensaver));
         break;
     default:
         break;

@@ -1,17 +1,18 @@
 // CPanoPlayer: the panorama viewer. It loads the image and builds the mesh
 // once, makes its device resources for every device, draws the tiles and
 // the outlined title, and turns input into motion through the portable core.
+// With several panoramas it shows them in turn, the next one decoded and
+// made ready while the current one shows, then faded in.
 #pragma once
 
 #include <windows.h>
 
 #include "framework/d3d_application_win.h"
+#include <memory>
+
 #include "framework/monitor_covers_win.h"
-#include "viewer/background_decode_win.h"
-#include "viewer/motion.h"
-#include "viewer/panorama_image.h"
-#include "viewer/panorama_mesh.h"
-#include "viewer/view_limits.h"
+#include "viewer/slide_win.h"
+#include "viewer/slideshow.h"
 
 // The viewer's clock: wall-clock milliseconds, wrapping at 2^32.
 uint32_t NowMs();
@@ -31,36 +32,57 @@ public:
     void OnFramesResumed() override;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void StepMotion();
-    void SetCamera();
-    void DrawTitle();
-
-    PanoramaImage image;
-    PanoramaMesh mesh;
-    PanoExtent extent{};
-    ViewState view{};
-    InputState input;
-    MotionState motion;
-    HFONT titleFont = nullptr;
-    uint32_t textColor = 0;
-    uint32_t shadowColor = 0;
-
 private:
+    // How far the slide that follows the shown one has come.
+    enum class NextSlide {
+        None,      // no slideshow, or none readied yet
+        Decoding,  // its decode runs
+        Texturing, // decoded with its mesh; its textures are built a tile a frame
+        Ready,     // can be drawn
+    };
+
     void SleepOneMillisecond() override;
     void ApplyCursor(CursorAction action, int cursor) override;
-    ViewLimits Limits() const;
+    void StepMotion();
+    void SetCamera(const Slide& slide);
+    void DrawTitle();
+    ViewLimits Limits(const Slide& slide) const;
     void ApplyInputAction(HWND window, InputAction action);
     void ShowNavigationCursor(int cursor);
     void ScaleTitle(UINT dpi);
     HRESULT BuildTexturesWhileDecoding();
     // Waits for the decode and traces its end, with the reason of a failure.
     bool FinishDecode();
+    // The budget of a panorama decoded beside the one shown.
+    ImageBudget NextBudget() const;
+    // Moves the next slide on by a step that fits into a frame; true once
+    // it is ready to be drawn.
+    bool ReadyNextSlide();
+    void StartNextSlide();
+    void AdvanceSlideshow();
+    void SwitchSlides();
+    // Page Down (forward) and Page Up in a viewer.
+    void TurnSlides(bool forward);
+    // Lets the next slide go; the show readies the upcoming one anew.
+    void DropNextSlide();
+    DWORD SlideshowStillForMs() const;
+    void DrawFadingSlide();
 
-    // Declared after the image it fills: it finishes before the image goes.
-    BackgroundDecode decode_;
+    Slide slides_[2];
+    Slide* shown_ = &slides_[0];
+    Slide* next_ = &slides_[1];
+    std::unique_ptr<Slideshow> slideshow_;  // null with one panorama
+    NextSlide nextSlide_ = NextSlide::None;
+    float fade_ = 0;  // how far the next slide has faded in
+    bool showing_ = false;  // the first panorama's time has started
+    ImageBudget budget_{0};
+    ViewerOptions decodeOptions_;
+    InputState input_;
+    HFONT titleFont_ = nullptr;
+    bool titled_ = true;  // the preview shows no title
+    bool mipFiltering_ = false;  // the device blends between mip levels
     // The black windows over the monitors a full-screen screensaver leaves.
     MonitorCovers covers_;
     D3DMATRIX projection_;  // the last projection the device accepted
-    char title_[sizeof PanoSettings::title + 1] = {};  // the caption, NUL-terminated
     UINT titleDpi_ = 96;  // the DPI the title font and its place are scaled to
 };

@@ -29,6 +29,13 @@ bool Fail(JpegErrors* errors, jpeg_decompress_struct* cinfo, const char* reason)
 }
 
 constexpr char kNoMemoryForLevels[] = "no memory for the mip levels";
+constexpr char kCancelled[] = "cancelled";
+
+// Why FinishTiles failed.
+const char* UnfinishedReason(const TileProgress* progress)
+{
+    return progress && progress->Cancelled() ? kCancelled : kNoMemoryForLevels;
+}
 static_assert(sizeof(PanoramaLoad::reason) >= JMSG_LENGTH_MAX);
 
 // Rows asked for per library call: the height of one row of blocks in the
@@ -85,12 +92,15 @@ void ConvertSamples(const JSAMPLE* s, int components, uint32_t width, uint32_t* 
 // Makes tiles first to end - 1 final, one after another: each gets its
 // chain of mip levels when the image has them (its full-size pixels go
 // before the next tile's chain is made), then is handed over. False when a
-// chain cannot be made.
+// chain cannot be made or the decode is cancelled.
 bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgress* progress)
 {
     for (uint32_t k = first; k < end; ++k) {
+        if (progress && progress->Cancelled()) {
+            return false;
+        }
         if (image.mipLevels) {
-            NamedTexture* texture = FindTileTexture(k);
+            NamedTexture* texture = FindTileTexture(image, k);
             if (BuildMipLevels(*texture) != S_OK) {
                 return false;
             }
@@ -169,6 +179,10 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const Im
     JSAMPROW rows[kBatchRows];
     uint32_t finished = 0;  // tiles handed over
     while (cinfo.output_scanline < cinfo.output_height) {
+        if (progress && progress->Cancelled()) {
+            std::free(batch);
+            return Fail(errors, &cinfo, kCancelled);
+        }
         const uint32_t y = cinfo.output_scanline;
         const uint32_t wanted = std::min(kBatchRows, cinfo.output_height - y);
         for (uint32_t i = 0; i < wanted; ++i) {
@@ -188,7 +202,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const Im
             finished = static_cast<uint32_t>(image->tileColumns);
             if (!FinishTiles(*image, 0, finished, progress)) {
                 std::free(batch);
-                return Fail(errors, &cinfo, kNoMemoryForLevels);
+                return Fail(errors, &cinfo, UnfinishedReason(progress));
             }
         }
     }
@@ -197,7 +211,7 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const Im
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     if (!FinishTiles(*image, finished, image->tileCount, progress)) {
-        std::snprintf(errors->message, sizeof errors->message, "%s", kNoMemoryForLevels);
+        std::snprintf(errors->message, sizeof errors->message, "%s", UnfinishedReason(progress));
         return false;
     }
     return true;
@@ -217,17 +231,27 @@ uint32_t TileHeight(const PanoramaImage& image, int ty)
     return ty == image.tileRows - 1 ? image.imageHeight - ty * tileH : tileH;
 }
 
-void TileTextureName(int k, char (&name)[13])
+void TileTextureName(uint32_t k, char (&name)[kTileNameCapacity])
 {
-    std::memcpy(name, "panotexture1", sizeof name);
-    name[11] = static_cast<char>('1' + k);
+    std::snprintf(name, sizeof name, "panotexture%u", static_cast<unsigned>(k % (2 * kMaxTiles)) + 1);
 }
 
-NamedTexture* FindTileTexture(uint32_t k)
+NamedTexture* FindTileTexture(const PanoramaImage& image, uint32_t k)
 {
-    char name[13];
-    TileTextureName(static_cast<int>(k), name);
+    char name[kTileNameCapacity];
+    TileTextureName(image.firstTile + k, name);
     return FindNamedTexture(name);
+}
+
+void DestroyTileTextures(PanoramaImage& image)
+{
+    for (uint32_t k = 0; k < kMaxTiles; ++k) {
+        if (NamedTexture* texture = FindTileTexture(image, k)) {
+            DestroyNamedTexture(texture);
+        }
+        image.tilePixels[k] = nullptr;
+    }
+    image.tileCount = 0;
 }
 
 void ChooseTileGrid(PanoramaImage& image)
@@ -243,8 +267,8 @@ HRESULT CreateTileTextures(PanoramaImage& image)
     for (int ty = 0; ty < image.tileRows; ++ty) {
         for (int tx = 0; tx < image.tileColumns; ++tx) {
             const int k = ty * image.tileColumns + tx;
-            char name[13];
-            TileTextureName(k, name);
+            char name[kTileNameCapacity];
+            TileTextureName(image.firstTile + k, name);
             const uint32_t width = TileWidth(image, tx);
             const uint32_t height = TileHeight(image, ty);
             const HRESULT status = CreateNamedTexture(name, width, height, 0, TEXOPT_DEPTH32);

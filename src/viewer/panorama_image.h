@@ -13,6 +13,10 @@
 constexpr int kMaxTiles = 8;
 
 struct PanoramaImage {
+    // Its tiles' textures are tile textures firstTile to firstTile + 7: 0
+    // for the panorama shown first, kMaxTiles for the one shown beside it
+    // while a slideshow switches.
+    uint32_t firstTile = 0;
     uint32_t imageWidth = 0;
     uint32_t imageHeight = 0;
     int32_t tileColumns = 1;
@@ -30,6 +34,9 @@ struct PanoramaImage {
 class TileProgress {
 public:
     virtual void TilesReady(uint32_t count) = 0;
+    // Asked between batches of rows and between tiles: true ends the
+    // decode as failed, "cancelled".
+    virtual bool Cancelled() const { return false; }
 
 protected:
     ~TileProgress() = default;
@@ -48,16 +55,25 @@ struct PanoramaLoad {
 // FEATURE_MIP_LEVELS, when they fit, each tile's texture gets its chain of
 // mip levels; with FEATURE_SCALED_DECODE an image over the budget is decoded
 // smaller (imageWidth and imageHeight are the decoded size). The upper row
-// of tiles is final once the decode has passed it.
+// of tiles is final once the decode has passed it. A load that fails keeps
+// the tile textures it made, which another thread may be reading: its
+// owner destroys them once nothing reads them.
 PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t imageOffset,
                           const ImageBudget& budget, const ViewerOptions& options = {},
                           TileProgress* progress = nullptr);
 
-// Name of tile k: "panotexture1" to "panotexture8".
-void TileTextureName(int k, char (&name)[13]);
+constexpr size_t kTileNameCapacity = 14;
 
-// The named texture of tile k, or null.
-NamedTexture* FindTileTexture(uint32_t k);
+// Name of tile texture k: "panotexture1" to "panotexture16"; the panorama
+// shown first has the first eight.
+void TileTextureName(uint32_t k, char (&name)[kTileNameCapacity]);
+
+// The named texture of the image's tile k, or null.
+NamedTexture* FindTileTexture(const PanoramaImage& image, uint32_t k);
+
+// Destroys the image's tile textures (those it has made so far) with their
+// pixels and surfaces; the image then has no tiles.
+void DestroyTileTextures(PanoramaImage& image);
 
 // Sets the tile grid for imageWidth x imageHeight: 4 columns above 4096
 // pixels, 2 above 2048, else 1; 2 rows above 2048 pixels, else 1.

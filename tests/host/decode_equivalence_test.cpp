@@ -122,8 +122,8 @@ void ExpectSameDecoding(const Case& c)
     ASSERT_EQ(loaded.tileRows, reference.image.tileRows);
     bool anyColour = false;
     for (uint32_t k = 0; k < loaded.tileCount; ++k) {
-        char name[13];
-        TileTextureName(static_cast<int>(k), name);
+        char name[kTileNameCapacity];
+        TileTextureName(k, name);
         SCOPED_TRACE(name);
         const NamedTexture* tile = FindNamedTexture(name);
         ASSERT_NE(tile, nullptr);

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Slideshow : public ::testing::Test {
+class PackedSlideshow : public ::testing::Test {
 protected:
     TempFile stub_{FakeStub()};
     TempFile wide_{MakeTestJpeg(400, 100), ".jpg"};
@@ -36,7 +36,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Slideshow, OptionsBeforeTheImagesApplyToAllAndAfterAnImageToItAlone)
+TEST_F(PackedSlideshow, OptionsBeforeTheImagesApplyToAllAndAfterAnImageToItAlone)
 {
     const Result r = Create({"--fov", "50", "--slide-time", "turn", "--image", wide_.Path(),
                              "--title", "Wide", "--image", square_.Path(), "--projection",
@@ -84,7 +84,7 @@ TEST_F(Slideshow, OptionsBeforeTheImagesApplyToAllAndAfterAnImageToItAlone)
     }
 }
 
-TEST_F(Slideshow, AFolderGivesItsJpegsInNameOrderTitledByFileName)
+TEST_F(PackedSlideshow, AFolderGivesItsJpegsInNameOrderTitledByFileName)
 {
     const fs::path folder = fs::path(output_.Path()).concat(".d");
     fs::create_directory(folder);
@@ -111,7 +111,7 @@ TEST_F(Slideshow, AFolderGivesItsJpegsInNameOrderTitledByFileName)
     fs::remove_all(folder);
 }
 
-TEST_F(Slideshow, ARefusalNamesTheImageAndWritesNothing)
+TEST_F(PackedSlideshow, ARefusalNamesTheImageAndWritesNothing)
 {
     TempFile broken(std::vector<uint8_t>(64, 'x'), ".jpg");
     struct Case {

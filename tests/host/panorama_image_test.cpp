@@ -74,7 +74,7 @@ protected:
         }
         const int ty = y >= tileH ? 1 : 0;
         const uint32_t localY = ty ? y - tileH : y;
-        char name[13];
+        char name[kTileNameCapacity];
         TileTextureName(ty * image_.tileColumns + tx, name);
         const NamedTexture* tile = FindNamedTexture(name);
         EXPECT_EQ(tile->pixelBuffer, image_.tilePixels[ty * image_.tileColumns + tx]);
@@ -128,7 +128,7 @@ TEST_F(PanoramaLoading, TileGridAtTheThresholds)
         EXPECT_EQ(image.tileColumns, c.columns);
         EXPECT_EQ(image.tileRows, c.rows);
         EXPECT_EQ(image.tileCount, uint32_t(c.columns * c.rows));
-        char name[13];
+        char name[kTileNameCapacity];
         TileTextureName(c.columns * c.rows - 1, name);
         EXPECT_EQ(TileSize(name), c.lastTile);
     }
@@ -385,7 +385,7 @@ namespace {
 // A tile's bottom row, its mip level count and each level's first word.
 std::vector<uint64_t> TileContents(uint32_t k)
 {
-    const NamedTexture* tile = FindTileTexture(k);
+    const NamedTexture* tile = FindTileTexture(PanoramaImage{}, k);
     const uint32_t* bottom = tile->pixelBuffer + size_t{tile->width} * (tile->height - 1);
     std::vector<uint64_t> words(bottom, bottom + tile->width);
     words.push_back(tile->mipLevelCount);
@@ -444,4 +444,55 @@ TEST_F(PanoramaLoading, TilesAreHandedOverFinalInOrderTheUpperRowBeforeTheEnd)
         }
         DestroyAllNamedTextures();
     }
+}
+
+namespace {
+
+// Cancels the decode once `after` tiles are final.
+struct Canceller : TileProgress {
+    explicit Canceller(uint32_t after) : after(after) {}
+    void TilesReady(uint32_t count) override { ready = count; }
+    bool Cancelled() const override { return ready >= static_cast<int64_t>(after); }
+    const uint32_t after;
+    int64_t ready = -1;
+};
+
+size_t NamedTextureCount()
+{
+    size_t count = 0;
+    for (const NamedTexture* t = namedTextureList; t; t = t->next) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST_F(PanoramaLoading, ACancelledLoadEndsAndItsTilesGoWithoutTouchingTheOtherPanoramas)
+{
+    options_.features = FEATURE_MIP_LEVELS;
+    TempFile exe(WithStub(Sample(4100, 2100)));
+    PanoramaImage shown;  // a panorama on screen beside the one cancelled
+    ASSERT_TRUE(LoadPanorama(shown, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
+                             options_).loaded);
+    for (const uint32_t after : {0u, 1u, 4u, 7u}) {
+        SCOPED_TRACE(after);
+        image_.firstTile = kMaxTiles;
+        Canceller canceller(after);
+        const PanoramaLoad load = LoadPanorama(image_, exe.CPath(), kStubSize,
+                                               ImageMemoryLimit(kLargeAddressSpace), options_,
+                                               &canceller);
+        EXPECT_FALSE(load.loaded);
+        EXPECT_STREQ(load.reason, "cancelled");
+        DestroyTileTextures(image_);
+        EXPECT_EQ(NamedTextureCount(), 8u) << "only the shown panorama's tiles are left";
+        EXPECT_EQ(image_.tileCount, 0u);
+    }
+    ASSERT_TRUE(LoadPanorama(image_, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
+                             options_).loaded);
+    EXPECT_EQ(NamedTextureCount(), 16u);
+    EXPECT_NE(FindNamedTexture("panotexture16"), nullptr);
+    DestroyTileTextures(image_);
+    EXPECT_EQ(FindNamedTexture("panotexture9"), nullptr);
+    EXPECT_NE(FindTileTexture(shown, 7), nullptr);
 }

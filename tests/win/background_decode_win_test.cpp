@@ -17,8 +17,8 @@ std::vector<std::vector<uint32_t>> TileCopies(const PanoramaImage& image)
 {
     std::vector<std::vector<uint32_t>> tiles;
     for (uint32_t k = 0; k < image.tileCount; ++k) {
-        char name[13];
-        TileTextureName(static_cast<int>(k), name);
+        char name[kTileNameCapacity];
+        TileTextureName(k, name);
         const NamedTexture* tile = FindNamedTexture(name);
         const uint32_t* pixels = image.tilePixels[k];
         tiles.emplace_back(pixels, pixels + size_t{tile->width} * tile->height);
@@ -76,15 +76,30 @@ TEST(BackgroundDecode, ReportsAFailedDecode)
     EXPECT_FALSE(never.Finish()) << "nothing was started";
 }
 
-TEST(BackgroundDecode, EndsBeforeItsOwnerGoes)
+// Cancelled once its tiles exist: a decode this large is far from done then.
+TEST(BackgroundDecode, ACancelledDecodeEndsEarlyLeavesNoTilesAndTheSlotLoadsAgain)
 {
-    TempFile file(MakeTestJpeg(2048, 1024), ".jpg");
+    TempFile file(MakeTestJpeg(8192, 4096), ".jpg");
+    DestroyAllNamedTextures();
     PanoramaImage image;
+    image.firstTile = kMaxTiles;
     {
         BackgroundDecode decode;
         decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
+        ASSERT_TRUE(decode.WaitForTiles(0));
+        ASSERT_NE(namedTextureList, nullptr);
+        decode.Cancel();
+        EXPECT_FALSE(decode.Finish());
+        EXPECT_STREQ(decode.FailureReason(), "cancelled");
+        EXPECT_EQ(namedTextureList, nullptr);
+
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
+        EXPECT_TRUE(decode.Finish()) << decode.FailureReason();
+        EXPECT_NE(FindNamedTexture("panotexture16"), nullptr);
+        DestroyAllNamedTextures();
+
+        decode.Start(image, file.CPath(), 0, ImageMemoryLimit(kLargeAddressSpace), {});
+        ASSERT_TRUE(decode.WaitForTiles(0));
     }
-    EXPECT_EQ(image.imageWidth, 2048u) << "the decode had ended when its owner was gone";
-    EXPECT_NE(image.tilePixels[0], nullptr);
-    DestroyAllNamedTextures();
+    EXPECT_EQ(namedTextureList, nullptr) << "its owner gone, the decode was cancelled";
 }

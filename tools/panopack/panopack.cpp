@@ -325,6 +325,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
         {FEATURE_TEXTURES_WHILE_DECODING, "  early window:    "},
         {FEATURE_PACED_FRAMES, "  paced frames:    "},
         {FEATURE_PREVIEW, "  preview:         "},
+        {FEATURE_SLIDESHOW, "  slideshow:       "},
     };
     out << "options:\n";
     for (const auto& f : kFeatures) {

@@ -1,0 +1,166 @@
+// The slideshow of CPanoPlayer: the next panorama decoded on its own thread
+// while the current one shows, its mesh made once the decode ends, its
+// textures built a tile a frame, then faded in over the current one.
+#include "viewer/pano_player_win.h"
+
+#include <algorithm>
+
+#include "display/texture_surface_win.h"
+#include "framework/stage_trace_win.h"
+#include "package/startup_state.h"
+#include "viewer/image_memory.h"
+
+namespace {
+
+// How often a frame looks whether the next panorama's decode has ended.
+constexpr DWORD kDecodePollMs = 25;
+
+void TraceSlide(const char* stage, uint32_t index, const char* detail = nullptr)
+{
+    char text[240];
+    wsprintfA(text, detail ? "%u %s" : "%u", index, detail);
+    TraceStage(stage, text);
+}
+
+}  // namespace
+
+ImageBudget CPanoPlayer::NextBudget() const
+{
+    // The shown panorama holds its share until the switch has passed.
+    const PanoramaImage& shown = shown_->image;
+    const uint64_t held = ImageMemoryCost(shown.imageWidth, shown.imageHeight, shown.mipLevels);
+    ImageBudget budget = budget_;
+    budget.memory = budget.memory > held ? budget.memory - held : 0;
+    return budget;
+}
+
+void CPanoPlayer::StartNextSlide()
+{
+    const uint32_t index = slideshow_->Upcoming();
+    const bool first = index == 0;
+    const FurtherPanorama* further = first ? nullptr : &startupState.furtherPanoramas[index - 1];
+    ConfigureSlide(*next_, index, first ? *startupState.settings : further->settings);
+    if (!titled_) {
+        next_->motion.autoMotionEnabled = 1;  // the preview moves from the start
+    }
+    next_->decode.Start(next_->image, startupState.modulePath,
+                        first ? startupState.imageOffset : further->imageOffset, NextBudget(),
+                        decodeOptions_);
+    nextSlide_ = NextSlide::Decoding;
+    TraceSlide("slide-decode-start", index);
+}
+
+void CPanoPlayer::DropNextSlide()
+{
+    if (nextSlide_ != NextSlide::None) {
+        EmptySlide(*next_);
+        nextSlide_ = NextSlide::None;
+    }
+    fade_ = 0;
+}
+
+bool CPanoPlayer::ReadyNextSlide()
+{
+    switch (nextSlide_) {
+    case NextSlide::None:
+        if (slideshow_->Upcoming() != shown_->index) {
+            StartNextSlide();
+        }
+        return false;
+    case NextSlide::Decoding: {
+        bool ended = false;
+        next_->decode.TilesFinal(ended);
+        if (!ended) {
+            return false;
+        }
+        // A panorama that cannot be shown leaves the show; the others go on.
+        const bool decoded = next_->decode.Finish();
+        FindSlideTiles(*next_);
+        if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->extent, next_->image))) {
+            TraceSlide("slide-failed", next_->index,
+                       decoded ? "no memory for the mesh" : next_->decode.FailureReason());
+            DropNextSlide();
+            slideshow_->DropUpcoming();
+            return false;
+        }
+        SetView(Limits(*next_), next_->view.pan, next_->view.tilt, next_->view.fov, next_->view);
+        nextSlide_ = NextSlide::Texturing;
+        return false;
+    }
+    case NextSlide::Texturing: {
+        if (!renderDevice) {
+            return false;
+        }
+        TextureSurfaceBuilder builder(renderDevice);
+        builder.Build(next_->tiles[next_->textureCount],
+                      startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
+        if (++next_->textureCount == next_->image.tileCount) {
+            nextSlide_ = NextSlide::Ready;
+            TraceSlide("slide-ready", next_->index);
+        }
+        return false;
+    }
+    case NextSlide::Ready:
+        return true;
+    }
+    return false;
+}
+
+void CPanoPlayer::AdvanceSlideshow()
+{
+    if (!slideshow_) {
+        return;
+    }
+    if (!showing_) {
+        // The first panorama's time starts with its first frame.
+        showing_ = true;
+        slideshow_->Show(NowMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+    }
+    const bool ready = ReadyNextSlide();
+    const SlideStep step = slideshow_->Step(NowMs(), ready, startupState.options.fadeMs);
+    fade_ = step.fade;
+    if (step.switched) {
+        SwitchSlides();
+    }
+}
+
+// The next slide becomes the shown one, with its own view, limits, motion
+// and title; the one it replaces lets its textures go.
+void CPanoPlayer::SwitchSlides()
+{
+    std::swap(shown_, next_);
+    EmptySlide(*next_);
+    nextSlide_ = NextSlide::None;
+    fade_ = 0;
+    windowTitle = shown_->windowTitle;
+    SetWindowTextA(window, windowTitle);
+    // A drag's speed or a key's target belonged to the panorama before.
+    input_.velocityX = 0;
+    input_.velocityY = 0;
+    input_.keyTargetActive = false;
+    shown_->motion.lastFrameMs = 0;
+    slideshow_->Show(NowMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+    TraceSlide("slide-shown", shown_->index);
+}
+
+void CPanoPlayer::TurnSlides(bool forward)
+{
+    if (forward ? slideshow_->Forward() : slideshow_->Back()) {
+        DropNextSlide();
+    }
+}
+
+DWORD CPanoPlayer::SlideshowStillForMs() const
+{
+    switch (nextSlide_) {
+    case NextSlide::None:
+        return slideshow_->Upcoming() != shown_->index ? 0 : kStillForever;
+    case NextSlide::Decoding:
+        return std::min<DWORD>(kDecodePollMs, slideshow_->MsUntilDue(NowMs()));
+    case NextSlide::Texturing:
+        return 0;
+    case NextSlide::Ready:
+        return fade_ > 0 ? 0 : slideshow_->MsUntilDue(NowMs());
+    }
+    return 0;
+}

@@ -1,0 +1,66 @@
+#include "viewer/slide_win.h"
+
+#include "display/texture_surface_win.h"
+
+namespace {
+
+void SetStageState(IDirect3DDevice7* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
+{
+    device->SetTextureStageState(stage, type, value);
+}
+
+}  // namespace
+
+void ConfigureSlide(Slide& slide, uint32_t index, const PanoSettings& settings)
+{
+    slide.index = index;
+    slide.settings = ConvertSettings(settings);
+    slide.view = slide.settings.view;
+    slide.extent = slide.settings.extent;
+    slide.motion = MotionFromSettings(slide.settings);
+    lstrcpynA(slide.title, settings.title, static_cast<int>(TitleLength(settings)) + 1);
+    BuildWindowTitle(settings, slide.windowTitle);
+    slide.textureCount = 0;
+}
+
+void FindSlideTiles(Slide& slide)
+{
+    for (uint32_t k = 0; k < kMaxTiles; ++k) {
+        slide.tiles[k] = k < slide.image.tileCount ? FindTileTexture(slide.image, k) : nullptr;
+    }
+}
+
+ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t viewportHeight)
+{
+    return ViewLimits{slide.extent,          slide.mesh,    slide.image.tileRows,
+                      slide.image.tileColumns, viewportWidth, viewportHeight};
+}
+
+void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFiltering)
+{
+    const PanoramaImage& image = slide.image;
+    SetStageState(device, 0, D3DTSS_MIPFILTER,
+                  image.mipLevels && mipFiltering ? D3DTFP_LINEAR : D3DTFP_NONE);
+    device->SetRenderState(D3DRENDERSTATE_WRAP0, image.tileColumns <= 1 ? 0 : D3DWRAP_U | D3DWRAP_V);
+    for (uint32_t k = 0; k < image.tileCount; ++k) {
+        device->SetTexture(0, slide.tiles[k] ? slide.tiles[k]->surface : nullptr);
+        // Stage 0 reads the vertices' second coordinate pair.
+        SetStageState(device, 0, D3DTSS_TEXCOORDINDEX, 1);
+        SetStageState(device, 0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        SetStageState(device, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        SetStageState(device, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        SetStageState(device, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        SetStageState(device, 2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, kPanoVertexFormat, slide.mesh.tileVertices[k].get(),
+                              slide.mesh.tileVertexCount[k], 0);
+    }
+}
+
+void EmptySlide(Slide& slide)
+{
+    slide.decode.Cancel();
+    slide.decode.Finish();
+    DestroyTileTextures(slide.image);
+    FindSlideTiles(slide);
+    slide.textureCount = 0;
+}

@@ -1,0 +1,128 @@
+// The slideshow's order and timing: each panorama for its time, a fade that waits for the next
+// one to be ready, Page Down and Up at once, broken panoramas left out, shuffled rounds.
+#include "viewer/slideshow.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// Steps the show every 10 ms from fromMs to toMs with the upcoming panorama
+// ready from readyMs; the panoramas shown at the switches and when they came.
+struct Played {
+    std::vector<uint32_t> shown;
+    std::vector<uint32_t> atMs;
+    float largestFade = 0;
+};
+
+Played Play(Slideshow& show, uint32_t fromMs, uint32_t toMs, uint32_t readyMs, uint32_t slideMs,
+         uint32_t fadeMs)
+{
+    Played run;
+    for (uint32_t now = fromMs; now != toMs; now += 10) {
+        const SlideStep step = show.Step(now, static_cast<int32_t>(now - readyMs) >= 0, fadeMs);
+        run.largestFade = std::max(run.largestFade, step.fade);
+        EXPECT_LT(step.fade, 1.0f);
+        if (step.switched) {
+            run.shown.push_back(show.Current());
+            run.atMs.push_back(now - fromMs);
+            show.Show(now, slideMs);
+        }
+    }
+    return run;
+}
+
+}  // namespace
+
+TEST(Slideshow, EachPanoramaForItsTimeThenAFadeAndRoundAgain)
+{
+    struct Case {
+        const char* what;
+        uint32_t startMs, readyMs;  // the clock may wrap
+        std::vector<uint32_t> atMs;
+    };
+    const Case cases[] = {
+        {"ready in time", 1000, 0, {3500, 7000, 10500, 14000}},
+        {"the clock wraps", 0xFFFFF000u, 0, {3500, 7000, 10500, 14000}},
+        {"the next is late: the current stays", 1000, 5000, {5500, 9000, 12500, 16000}},
+    };
+    for (const Case& c : cases) {
+        Slideshow show(3, SlideOrder::Given, 1);
+        show.Show(c.startMs, 3000);
+        const Played run = Play(show, c.startMs, c.startMs + 16010, c.startMs + c.readyMs, 3000, 500);
+        EXPECT_EQ(run.shown, (std::vector<uint32_t>{1, 2, 0, 1})) << c.what;
+        EXPECT_EQ(run.atMs, c.atMs) << c.what;
+        EXPECT_GT(run.largestFade, 0.9f) << c.what;
+    }
+}
+
+TEST(Slideshow, PageDownAndUpSwitchWithoutAFadeOnceReady)
+{
+    Slideshow show(4, SlideOrder::Given, 1);
+    show.Show(0, 60000);
+    EXPECT_FALSE(show.Forward()) << "the next was upcoming already";
+    EXPECT_FALSE(show.Step(10, false, 2000).switched) << "not before it is ready";
+    SlideStep step = show.Step(20, true, 2000);
+    EXPECT_TRUE(step.switched);
+    EXPECT_EQ(show.Current(), 1u);
+    show.Show(20, 60000);
+    EXPECT_TRUE(show.Back()) << "the previous one must be readied instead";
+    EXPECT_EQ(show.Upcoming(), 0u);
+    EXPECT_TRUE(show.Step(30, true, 2000).switched);
+    EXPECT_EQ(show.Current(), 0u);
+    show.Show(30, 60000);
+    EXPECT_TRUE(show.Back());
+    EXPECT_EQ(show.Upcoming(), 3u) << "before the first comes the last";
+    EXPECT_TRUE(show.Forward());
+    EXPECT_EQ(show.Upcoming(), 1u);
+}
+
+TEST(Slideshow, ABrokenPanoramaLeavesTheShowAndOneLeftShowsAlone)
+{
+    Slideshow show(3, SlideOrder::Given, 1);
+    show.Show(0, 1000);
+    show.DropUpcoming();
+    EXPECT_EQ(show.Upcoming(), 2u);
+    Played run = Play(show, 0, 5010, 0, 1000, 0);
+    EXPECT_EQ(run.shown, (std::vector<uint32_t>{2, 0, 2, 0, 2}));
+    show.DropUpcoming();
+    EXPECT_EQ(show.Upcoming(), show.Current());
+    run = Play(show, 5010, 9010, 0, 1000, 0);
+    EXPECT_TRUE(run.shown.empty());
+}
+
+TEST(Slideshow, ShuffledRoundsStartWithTheFirstAndShowEveryOtherOnce)
+{
+    Slideshow show(6, SlideOrder::Shuffled, 12345);
+    show.Show(0, 100);
+    const Played run = Play(show, 0, 3 * 6 * 100 + 10, 0, 100, 0);
+    ASSERT_EQ(run.shown.size(), 18u);
+    std::vector<std::vector<uint32_t>> rounds;
+    for (size_t i = 0; i < run.shown.size(); i += 6) {
+        // The round that starts after the first shown, which opened with 0.
+        std::vector<uint32_t> round(run.shown.begin() + i, run.shown.begin() + i + 6);
+        EXPECT_EQ(round.back(), 0u);
+        std::sort(round.begin(), round.end());
+        EXPECT_EQ(round, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
+        rounds.emplace_back(run.shown.begin() + i, run.shown.begin() + i + 6);
+    }
+    EXPECT_NE(rounds[1], rounds[2]) << "each round draws its own order";
+}
+
+TEST(Slideshow, OneTurnIsTheAutomaticPansFullCircle)
+{
+    ViewerSettings settings{};
+    settings.extent.panWraps = true;
+    settings.autoMotionEnabled = 1;
+    settings.autoPanRate = -2 * kPi / 40;  // a turn in 40 s, either way
+    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), 40000u);
+    EXPECT_EQ(SlideTimeMs(7000, settings), 7000u);
+    settings.autoPanRate = 1e-12;
+    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kMaxSlideMs);
+    settings.autoPanRate = 0;
+    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kDefaultSlideMs);
+    settings.autoPanRate = 1;
+    settings.extent.panWraps = false;
+    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kDefaultSlideMs);
+}
