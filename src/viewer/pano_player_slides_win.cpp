@@ -74,6 +74,7 @@ bool CPanoPlayer::ReadyNextSlide()
             return false;
         }
         // A panorama that cannot be shown leaves the show; the others go on.
+        switching_ = true;
         const bool decoded = next_->decode.Finish();
         FindSlideTiles(*next_);
         if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->extent, next_->image))) {
@@ -91,6 +92,7 @@ bool CPanoPlayer::ReadyNextSlide()
         if (!renderDevice) {
             return false;
         }
+        switching_ = true;
         TextureSurfaceBuilder builder(renderDevice);
         builder.Build(next_->tiles[next_->textureCount],
                       startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
@@ -128,6 +130,7 @@ void CPanoPlayer::AdvanceSlideshow()
 // and title; the one it replaces lets its textures go.
 void CPanoPlayer::SwitchSlides()
 {
+    switching_ = true;
     std::swap(shown_, next_);
     EmptySlide(*next_);
     nextSlide_ = NextSlide::None;

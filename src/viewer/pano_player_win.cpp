@@ -2,6 +2,8 @@
 
 #include <sys/timeb.h>
 
+#include <algorithm>
+
 #include "display/texture_surface_win.h"
 #include "framework/stage_trace_win.h"
 #include "framework/status_codes.h"
@@ -340,6 +342,11 @@ HRESULT CPanoPlayer::ShutdownScene()
     char pan[32];
     wsprintfA(pan, "pan %d mdeg", static_cast<int>(shown_->view.pan * 180000 / kPi));
     TraceStage("view-at-end", pan);
+    char frames[120];
+    wsprintfA(frames, "ordinary %u us (median), longest %u us; switching %u frames, longest %u us",
+              frameTimes_.OrdinaryMedianUs(), frameTimes_.LongestOrdinaryUs(),
+              frameTimes_.SwitchingFrames(), frameTimes_.LongestSwitchingUs());
+    TraceStage("frame-times", frames);
     for (Slide& slide : slides_) {
         for (auto& vertices : slide.mesh.tileVertices) {
             vertices.reset();
@@ -352,6 +359,7 @@ HRESULT CPanoPlayer::ShutdownScene()
 
 HRESULT CPanoPlayer::AdvanceScene(float)
 {
+    CountFrame();
     StepMotion();
     AdvanceSlideshow();
     SetCamera(*shown_);
@@ -374,6 +382,23 @@ DWORD CPanoPlayer::SceneStillForMs()
 void CPanoPlayer::OnFramesResumed()
 {
     shown_->motion.lastFrameMs = 0;
+    lastFrameTicks_ = 0;
+}
+
+// The time since the last frame step: a frame of a switch when that step
+// worked at one (its work is in this frame's time) or the fade runs.
+void CPanoPlayer::CountFrame()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    if (lastFrameTicks_ != 0) {
+        const int64_t us = (now.QuadPart - lastFrameTicks_) * 1000000 / frequency.QuadPart;
+        frameTimes_.Add(static_cast<uint32_t>(std::min<int64_t>(us, UINT32_MAX)),
+                        switching_ || fade_ > 0);
+    }
+    lastFrameTicks_ = now.QuadPart;
+    switching_ = false;
 }
 
 void CPanoPlayer::SleepOneMillisecond()

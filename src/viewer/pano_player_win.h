@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "framework/monitor_covers_win.h"
+#include "viewer/frame_times.h"
 #include "viewer/slide_win.h"
 #include "viewer/slideshow.h"
 
@@ -42,6 +43,7 @@ private:
     };
 
     void SleepOneMillisecond() override;
+    void CountFrame();
     void ApplyCursor(CursorAction action, int cursor) override;
     void StepMotion();
     void SetCamera(const Slide& slide);
@@ -75,6 +77,9 @@ private:
     NextSlide nextSlide_ = NextSlide::None;
     float fade_ = 0;  // how far the next slide has faded in
     bool showing_ = false;  // the first panorama's time has started
+    FrameTimes frameTimes_;
+    int64_t lastFrameTicks_ = 0;  // of the last frame step; 0 after a still time
+    bool switching_ = false;      // the last frame step worked at a switch
     ImageBudget budget_{0};
     ViewerOptions decodeOptions_;
     InputState input_;

@@ -1,10 +1,13 @@
 // The slideshow's order and timing: each panorama for its time, a fade that waits for the next
-// one to be ready, Page Down and Up at once, broken panoramas left out, shuffled rounds.
+// one to be ready, Page Down and Up at once, broken panoramas left out, shuffled rounds; the
+// frame times that show a switch keeps to the beat.
 #include "viewer/slideshow.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include "viewer/frame_times.h"
 
 namespace {
 
@@ -125,4 +128,19 @@ TEST(Slideshow, OneTurnIsTheAutomaticPansFullCircle)
     settings.autoPanRate = 1;
     settings.extent.panWraps = false;
     EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kDefaultSlideMs);
+}
+
+TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
+{
+    FrameTimes times;
+    EXPECT_EQ(times.OrdinaryMedianUs(), 0u);
+    for (const uint32_t us : {16600u, 16700u, 16650u, 90000u, 400000u}) {
+        times.Add(us, false);
+    }
+    times.Add(31000, true);
+    times.Add(17000, true);
+    EXPECT_EQ(times.OrdinaryMedianUs(), 16750u) << "16700, to the bucket";
+    EXPECT_EQ(times.LongestOrdinaryUs(), 400000u);
+    EXPECT_EQ(times.LongestSwitchingUs(), 31000u);
+    EXPECT_EQ(times.SwitchingFrames(), 2u);
 }
