@@ -106,11 +106,13 @@ bench: host
 # Time to the first frame of packed viewers (32-bit where they run) under
 # Wine against a minimal Direct3D program building the same textures, with
 # the viewer's stages; then the shimmer of a slow turn beside its reference,
-# and the frames and CPU of paced frames beside the described loop's.
+# the frames and CPU of paced frames beside the described loop's, and the
+# frames of a slideshow's switches beside its ordinary ones.
 bench-wine: host win $(RUN_TARGET)
 	$(SESSION_RUN) bench/first-frame $(BUILD) $(RUN_TREE)
 	$(SESSION_RUN) bench/shimmer $(BUILD) $(RUN_TREE)
 	$(SESSION_RUN) bench/frame-rate $(BUILD) $(RUN_TREE)
+	$(SESSION_RUN) bench/slide-frames $(BUILD) $(RUN_TREE)
 
 test-host: host
 	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
