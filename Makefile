@@ -154,7 +154,7 @@ soak: host win $(RUN_TARGET)
 	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) $(SOAK_SECONDS)
 
 test-soak: host win $(RUN_TARGET)
-	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) 60
+	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) 100
 
 test: test-host test-asan test-win test-fuzz test-e2e test-dist test-soak
 

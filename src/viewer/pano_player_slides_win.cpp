@@ -52,6 +52,7 @@ void CPanoPlayer::StartNextSlide()
 
 void CPanoPlayer::DropNextSlide()
 {
+    nextBuilder_.reset();
     if (nextSlide_ != NextSlide::None) {
         EmptySlide(*next_);
         nextSlide_ = NextSlide::None;
@@ -76,6 +77,7 @@ bool CPanoPlayer::ReadyNextSlide()
         // A panorama that cannot be shown leaves the show; the others go on.
         switching_ = true;
         const bool decoded = next_->decode.Finish();
+        TraceSlide("slide-decode-end", next_->index);
         FindSlideTiles(*next_);
         if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->extent, next_->image))) {
             TraceSlide("slide-failed", next_->index,
@@ -85,6 +87,7 @@ bool CPanoPlayer::ReadyNextSlide()
             return false;
         }
         SetView(Limits(*next_), next_->view.pan, next_->view.tilt, next_->view.fov, next_->view);
+        TraceSlide("slide-mesh-built", next_->index);
         nextSlide_ = NextSlide::Texturing;
         return false;
     }
@@ -93,10 +96,13 @@ bool CPanoPlayer::ReadyNextSlide()
             return false;
         }
         switching_ = true;
-        TextureSurfaceBuilder builder(renderDevice);
-        builder.Build(next_->tiles[next_->textureCount],
-                      startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
+        if (!nextBuilder_) {
+            nextBuilder_ = std::make_unique<TextureSurfaceBuilder>(renderDevice);
+        }
+        nextBuilder_->Build(next_->tiles[next_->textureCount],
+                            startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
         if (++next_->textureCount == next_->image.tileCount) {
+            nextBuilder_.reset();
             nextSlide_ = NextSlide::Ready;
             TraceSlide("slide-ready", next_->index);
         }

@@ -225,11 +225,7 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
 {
     // The next slide starts again on the new device: its decode may still
     // add to the texture registry, which the release walks.
-    if (nextSlide_ != NextSlide::None) {
-        EmptySlide(*next_);
-        nextSlide_ = NextSlide::None;
-        fade_ = 0;
-    }
+    DropNextSlide();
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");

@@ -10,6 +10,7 @@
 #include "framework/d3d_application_win.h"
 #include <memory>
 
+#include "display/texture_surface_win.h"
 #include "framework/monitor_covers_win.h"
 #include "viewer/frame_times.h"
 #include "viewer/slide_win.h"
@@ -75,6 +76,9 @@ private:
     Slide* next_ = &slides_[1];
     std::unique_ptr<Slideshow> slideshow_;  // null with one panorama
     NextSlide nextSlide_ = NextSlide::None;
+    // Keeps its staging surfaces from one of the next slide's tiles to the
+    // next; made for the device of the moment, so gone with it.
+    std::unique_ptr<TextureSurfaceBuilder> nextBuilder_;
     float fade_ = 0;  // how far the next slide has faded in
     bool showing_ = false;  // the first panorama's time has started
     FrameTimes frameTimes_;

@@ -91,7 +91,7 @@ lit_monitors() {  # lit_monitors NAME
 }
 
 check_saver() {
-  test_case "saver: check at $((SECONDS - v_started)) s"
+  test_case "$v_name: check at $((SECONDS - v_started)) s"
   alive || return 1
   no_dialogs || return 1
   check "full screen" wait_mode full 1
@@ -103,12 +103,13 @@ check_saver() {
 }
 
 # Screensavers, one after another, until the deadline.
-run_saver() {  # run_saver SECONDS
-  v_name=saver v_title=Panorama saver_ended_by=""
+run_saver() {  # run_saver SECONDS [NAME TITLE]: $work/NAME.exe, by default the harbour's
+  v_name=${2:-saver} v_title=${3:-Panorama} saver_ended_by=""
+  saver_exe="$work/$v_name.exe"
   local deadline=$((SECONDS + $1)) last_check
   v_started=$SECONDS
   while [ $((deadline - SECONDS)) -gt 10 ]; do
-    test_case "saver: start $((saver_starts + 1)) at $((SECONDS - v_started)) s${saver_ended_by:+, after $saver_ended_by}"
+    test_case "$v_name: start $((saver_starts + 1)) at $((SECONDS - v_started)) s${saver_ended_by:+, after $saver_ended_by}"
     saver_starts=$((saver_starts + 1))
     start_viewer "$saver_exe" /s || continue
     check "the screensaver is full screen" wait_mode full 10
@@ -130,7 +131,7 @@ run_saver() {  # run_saver SECONDS
     done
   done
   if [ -n "$v_pid" ]; then
-    test_case "saver: the end"
+    test_case "$v_name: the end"
     hold_key a 100
     saver_ends a
   fi
