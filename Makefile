@@ -149,7 +149,7 @@ else
 endif
 
 # Packed viewers under a seeded random stream of user input for SOAK_SECONDS
-# (SOAK_SEED=N replays a run); `make test` runs it for a minute.
+# (SOAK_SEED=N replays a run); `make test` runs it for 100 s.
 soak: host win $(RUN_TARGET)
 	$(SOAK_SESSION) tests/soak/run $(BUILD) $(RUN_TREE) $(SOAK_SECONDS)
 
