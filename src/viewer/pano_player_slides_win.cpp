@@ -77,7 +77,9 @@ bool CPanoPlayer::ReadyNextSlide()
         // A panorama that cannot be shown leaves the show; the others go on.
         switching_ = true;
         const bool decoded = next_->decode.Finish();
-        TraceSlide("slide-decode-end", next_->index);
+        char size[40];
+        wsprintfA(size, "%ux%u", next_->image.imageWidth, next_->image.imageHeight);
+        TraceSlide("slide-decode-end", next_->index, size);
         FindSlideTiles(*next_);
         if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->extent, next_->image))) {
             TraceSlide("slide-failed", next_->index,

@@ -1,6 +1,7 @@
 # End-to-end: slideshows of the three samples: each in turn and the first
 # again, a crossfade frame between two, Page Down and Up in a viewer, and a
-# broken further image left out. The panoramas hold still, so each one looks
+# broken further image left out, and a second large panorama decoded
+# smaller to fit beside the first. The panoramas hold still, so each one looks
 # the same whenever it shows; when each shows comes from the stage trace.
 # Sourced by run.
 
@@ -111,5 +112,21 @@ if id=$(find_window "Panorama") && wait_stage "slide-shown 0"; then
   escape_ends_with_0
 else
   fail "the others did not show"
+  stop_viewer
+fi
+
+test_case "a panorama that would not fit beside the one shown is decoded smaller"
+pattern_jpeg "$images/11469x5734.jpg" 11469 5734 --sphere
+"$panopack" create --stub "$stub" -o "$work/large_pair.exe" --slide-time 1 --projection sphere \
+  --image "$images/11469x5734.jpg" --image "$images/11469x5734.jpg" >/dev/null ||
+  fail "cannot pack large_pair"
+start_traced "$work/large_pair.exe"
+if id=$(find_window "Panorama") && wait_stage "slide-shown 1"; then
+  sizes=$(sed -n 's/.* slide-decode-end 1 \([0-9]*x[0-9]*\)$/\1/p' "$work/slides.trace" | head -n1)
+  check "each 1450 MiB of the 2048 allowed: the second at $sizes" \
+    in_range "${sizes%x*}" 1 8000
+  escape_ends_with_0
+else
+  fail "the second large panorama did not show"
   stop_viewer
 fi
