@@ -15,6 +15,13 @@ namespace {
 // How often a frame looks whether the next panorama's decode has ended.
 constexpr DWORD kDecodePollMs = 25;
 
+// The show's clock: milliseconds since the system started, which setting
+// the wall clock does not move.
+uint32_t ShowClockMs()
+{
+    return GetTickCount();
+}
+
 void TraceSlide(const char* stage, uint32_t index, const char* detail = nullptr)
 {
     char text[240];
@@ -53,6 +60,9 @@ void CPanoPlayer::StartNextSlide()
 void CPanoPlayer::DropNextSlide()
 {
     nextBuilder_.reset();
+    if (slideshow_) {
+        slideshow_->CancelFade();
+    }
     if (nextSlide_ != NextSlide::None) {
         EmptySlide(*next_);
         nextSlide_ = NextSlide::None;
@@ -124,10 +134,10 @@ void CPanoPlayer::AdvanceSlideshow()
     if (!showing_) {
         // The first panorama's time starts with its first frame.
         showing_ = true;
-        slideshow_->Show(NowMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+        slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
     }
     const bool ready = ReadyNextSlide();
-    const SlideStep step = slideshow_->Step(NowMs(), ready, startupState.options.fadeMs);
+    const SlideStep step = slideshow_->Step(ShowClockMs(), ready, startupState.options.fadeMs);
     fade_ = step.fade;
     if (step.switched) {
         SwitchSlides();
@@ -150,7 +160,7 @@ void CPanoPlayer::SwitchSlides()
     input_.velocityY = 0;
     input_.keyTargetActive = false;
     shown_->motion.lastFrameMs = 0;
-    slideshow_->Show(NowMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+    slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
     TraceSlide("slide-shown", shown_->index);
 }
 
@@ -161,17 +171,21 @@ void CPanoPlayer::TurnSlides(bool forward)
     }
 }
 
-DWORD CPanoPlayer::SlideshowStillForMs() const
+DWORD CPanoPlayer::SlideshowStillForMs()
 {
     switch (nextSlide_) {
     case NextSlide::None:
         return slideshow_->Upcoming() != shown_->index ? 0 : kStillForever;
-    case NextSlide::Decoding:
-        return std::min<DWORD>(kDecodePollMs, slideshow_->MsUntilDue(NowMs()));
+    case NextSlide::Decoding: {
+        // Nothing moves on before the decode ends; then a frame takes it on.
+        bool ended = false;
+        next_->decode.TilesFinal(ended);
+        return ended ? 0 : kDecodePollMs;
+    }
     case NextSlide::Texturing:
         return 0;
     case NextSlide::Ready:
-        return fade_ > 0 ? 0 : slideshow_->MsUntilDue(NowMs());
+        return fade_ > 0 ? 0 : slideshow_->MsUntilDue(ShowClockMs());
     }
     return 0;
 }

@@ -68,7 +68,7 @@ private:
     void TurnSlides(bool forward);
     // Lets the next slide go; the show readies the upcoming one anew.
     void DropNextSlide();
-    DWORD SlideshowStillForMs() const;
+    DWORD SlideshowStillForMs();
     void DrawFadingSlide();
 
     Slide slides_[2];

@@ -113,6 +113,23 @@ bool FinishTiles(PanoramaImage& image, uint32_t first, uint32_t end, TileProgres
     return true;
 }
 
+// Asks the decode's progress, during the library's own long passes too (a
+// progressive file's coefficients are all read in jpeg_start_decompress),
+// whether to go on: a cancelled decode leaves through the recovery point.
+struct CancelWatch {
+    jpeg_progress_mgr base;
+    const TileProgress* progress;
+    JpegErrors* errors;
+};
+
+void WatchForCancel(j_common_ptr cinfo)
+{
+    const auto* watch = reinterpret_cast<const CancelWatch*>(cinfo->progress);
+    if (watch->progress->Cancelled()) {
+        std::longjmp(watch->errors->recovery, 1);
+    }
+}
+
 // The decoding proper. Nothing in here may own resources with destructors:
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
@@ -121,13 +138,20 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const Im
 {
     jpeg_decompress_struct cinfo;
     uint32_t* volatile batch = nullptr;
+    CancelWatch watch{{WatchForCancel, 0, 0, 0, 0}, progress, errors};
     cinfo.err = UseJpegErrors(*errors);
     if (setjmp(errors->recovery)) {
+        if (progress && progress->Cancelled()) {
+            std::snprintf(errors->message, sizeof errors->message, "%s", kCancelled);
+        }
         std::free(batch);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    if (progress) {
+        cinfo.progress = &watch.base;
+    }
     std::fseek(file, imageOffset, SEEK_SET);  // a failed seek leaves the file at its start
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);

@@ -52,6 +52,9 @@ public:
     // True when the upcoming panorama changed, so its decode must restart.
     bool Forward();
     bool Back();
+    // The upcoming panorama is no longer ready (a new device): a fade that
+    // began starts again once it is.
+    void CancelFade() { fading_ = false; }
     // The upcoming panorama cannot be shown: it leaves the show for good,
     // and the one after it is upcoming.
     void DropUpcoming();

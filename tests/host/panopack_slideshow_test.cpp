@@ -84,27 +84,29 @@ TEST_F(PackedSlideshow, OptionsBeforeTheImagesApplyToAllAndAfterAnImageToItAlone
     }
 }
 
-TEST_F(PackedSlideshow, AFolderGivesItsJpegsInNameOrderTitledByFileName)
+TEST_F(PackedSlideshow, AFolderGivesItsJpegsInExplorersOrderTitledByFileName)
 {
     const fs::path folder = fs::path(output_.Path()).concat(".d");
     fs::create_directory(folder);
-    for (const char* name : {"b-hill.JPG", "a-bay.jpeg", "notes.txt"}) {
+    for (const char* name : {"b-hill 10.JPG", "b-hill 2.jpg", "A-bay.jpeg", "notes.txt"}) {
         WriteFileBytes((folder / name).string(),
                        name[0] == 'n' ? std::vector<uint8_t>{'x'} : MakeTestJpeg(64, 64));
     }
     fs::create_directory(folder / "c-sub.jpg");
     ASSERT_EQ(Create({"--image", folder.string(), "--fov", "30"}).code, 0);
-    EXPECT_STREQ(ReadPanoSettings(output_.CPath(), PayloadOffset())->title, "a-bay");
+    EXPECT_STREQ(ReadPanoSettings(output_.CPath(), PayloadOffset())->title, "A-bay");
     const std::vector<FurtherPanorama> further = Further();
-    ASSERT_EQ(further.size(), 1u);
-    EXPECT_STREQ(further[0].settings.title, "b-hill");
-    EXPECT_EQ(further[0].settings.initialFov, 30);
+    ASSERT_EQ(further.size(), 2u);
+    EXPECT_STREQ(further[0].settings.title, "b-hill 2");
+    EXPECT_STREQ(further[1].settings.title, "b-hill 10");
+    EXPECT_EQ(further[1].settings.initialFov, 30);
 
     ASSERT_EQ(Create({"--title", "Trip", "--image", folder.string()}).code, 0);
     EXPECT_STREQ(Further()[0].settings.title, "Trip");
 
-    fs::remove(folder / "a-bay.jpeg");
-    fs::remove(folder / "b-hill.JPG");
+    for (const char* name : {"A-bay.jpeg", "b-hill 2.jpg", "b-hill 10.JPG"}) {
+        fs::remove(folder / name);
+    }
     const Result r = Create({"--image", folder.string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("a folder without JPEG images"), std::string::npos) << r.err;
@@ -118,7 +120,12 @@ TEST_F(PackedSlideshow, ARefusalNamesTheImageAndWritesNothing)
         std::vector<std::string> args;
         std::string message;
     };
+    std::vector<std::string> tooMany;
+    for (int i = 0; i < 257; ++i) {
+        tooMany.insert(tooMany.end(), {"--image", wide_.Path()});
+    }
     const Case cases[] = {
+        {tooMany, "257 images; a viewer shows at most 256"},
         {{"--image", wide_.Path(), "--image", broken.Path()}, broken.Path() + ": not a JPEG"},
         {{"--image", wide_.Path(), "--image", square_.Path(), "--fov", "200"},
          square_.Path() + ": --fov 200"},

@@ -488,6 +488,18 @@ TEST_F(PanoramaLoading, ACancelledLoadEndsAndItsTilesGoWithoutTouchingTheOtherPa
         EXPECT_EQ(NamedTextureCount(), 8u) << "only the shown panorama's tiles are left";
         EXPECT_EQ(image_.tileCount, 0u);
     }
+    // A progressive file is read whole before its first row: cancelled
+    // from the start, it ends before any tile exists.
+    TestJpegLayout progressive;
+    progressive.progressive = true;
+    TempFile slow(WithStub(MakePatternJpeg(1024, 512, progressive)));
+    Canceller atOnce(0);
+    atOnce.ready = 0;
+    const PanoramaLoad early = LoadPanorama(image_, slow.CPath(), kStubSize,
+                                            ImageMemoryLimit(kLargeAddressSpace), options_, &atOnce);
+    EXPECT_STREQ(early.reason, "cancelled");
+    EXPECT_EQ(NamedTextureCount(), 8u);
+
     ASSERT_TRUE(LoadPanorama(image_, exe.CPath(), kStubSize, ImageMemoryLimit(kLargeAddressSpace),
                              options_).loaded);
     EXPECT_EQ(NamedTextureCount(), 16u);

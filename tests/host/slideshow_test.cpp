@@ -81,6 +81,19 @@ TEST(Slideshow, PageDownAndUpSwitchWithoutAFadeOnceReady)
     EXPECT_EQ(show.Upcoming(), 1u);
 }
 
+TEST(Slideshow, AFadeCutShortByANewDeviceStartsAgainOnceTheNextIsReady)
+{
+    Slideshow show(2, SlideOrder::Given, 1);
+    show.Show(0, 1000);
+    show.Step(1000, true, 1000);
+    EXPECT_GT(show.Step(1500, true, 1000).fade, 0.4f);
+    show.CancelFade();
+    EXPECT_EQ(show.Step(3000, false, 1000).fade, 0.0f);
+    EXPECT_EQ(show.Step(3100, true, 1000).fade, 0.0f) << "from the start";
+    EXPECT_GT(show.Step(3600, true, 1000).fade, 0.4f);
+    EXPECT_TRUE(show.Step(4100, true, 1000).switched);
+}
+
 TEST(Slideshow, ABrokenPanoramaLeavesTheShowAndOneLeftShowsAlone)
 {
     Slideshow show(3, SlideOrder::Given, 1);
@@ -101,14 +114,14 @@ TEST(Slideshow, ShuffledRoundsStartWithTheFirstAndShowEveryOtherOnce)
     show.Show(0, 100);
     const Played run = Play(show, 0, 3 * 6 * 100 + 10, 0, 100, 0);
     ASSERT_EQ(run.shown.size(), 18u);
+    // Each run of six ends with the 0 that opens the next round.
     std::vector<std::vector<uint32_t>> rounds;
     for (size_t i = 0; i < run.shown.size(); i += 6) {
-        // The round that starts after the first shown, which opened with 0.
-        std::vector<uint32_t> round(run.shown.begin() + i, run.shown.begin() + i + 6);
-        EXPECT_EQ(round.back(), 0u);
-        std::sort(round.begin(), round.end());
-        EXPECT_EQ(round, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
         rounds.emplace_back(run.shown.begin() + i, run.shown.begin() + i + 6);
+        std::vector<uint32_t> sorted = rounds.back();
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, (std::vector<uint32_t>{0, 1, 2, 3, 4, 5}));
+        EXPECT_EQ(rounds.back().back(), 0u);
     }
     EXPECT_NE(rounds[1], rounds[2]) << "each round draws its own order";
 }

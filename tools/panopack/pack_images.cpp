@@ -1,6 +1,7 @@
 #include "tools/panopack/pack_images.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "tools/common/file_io.h"
 #include "tools/panopack/pack_options.h"
@@ -17,6 +18,41 @@ bool HasJpegExtension(const std::string& name)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(c | 0x20); });
     return extension == "jpg" || extension == "jpeg";
+}
+
+// The run of digits at text[at], without its leading zeros; at moves past it.
+std::string NumberAt(const std::string& text, size_t& at)
+{
+    const size_t end = std::min(text.find_first_not_of("0123456789", at), text.size());
+    const size_t first = std::min(text.find_first_not_of('0', at), end);
+    at = end;
+    return text.substr(first, end - first);
+}
+
+// Name order as Explorer shows it: letters without regard to case, runs of
+// digits by their value ("hill 2" before "hill 10").
+bool NameBefore(const std::string& a, const std::string& b)
+{
+    size_t i = 0, j = 0;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            const std::string an = NumberAt(a, i), bn = NumberAt(b, j);
+            if (an != bn) {
+                return an.size() != bn.size() ? an.size() < bn.size() : an < bn;
+            }
+            continue;
+        }
+        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+        const int cb = std::tolower(static_cast<unsigned char>(b[j]));
+        if (ca != cb) {
+            return ca < cb;
+        }
+        ++i;
+        ++j;
+    }
+    // Names equal by these rules keep their byte order: the order is total.
+    return a.size() - i < b.size() - j || (a.size() - i == b.size() - j && a < b);
 }
 
 bool GivesTitle(const std::vector<std::string>& args)
@@ -87,7 +123,7 @@ bool SplitImageArguments(const std::vector<std::string>& args, std::vector<Image
             error = section.path + ": a folder without JPEG images (.jpg, .jpeg)";
             return false;
         }
-        std::sort(names.begin(), names.end());
+        std::sort(names.begin(), names.end(), NameBefore);
         const bool titled = GivesTitle(common) || GivesTitle(section.own);
         for (const std::string& name : names) {
             add(section.path + "/" + name, section.own,

@@ -54,10 +54,11 @@ const char* const kSwitches[] = {"--screensaver", "--no-screensaver", "--fullscr
                                  "--pan-wraps",   "--no-pan-wraps"};
 
 // Options that concern the output as a whole, wherever they stand among
-// the images.
+// the images: the window is the first panorama's for all of them.
 const char* const kWholeFileOptions[] = {
     "--stub",       "-o",          "--screensaver",  "--no-screensaver", "--fullscreen",
-    "--no-options", "--monitors",  "--slide-time",   "--fade-time",      "--order"};
+    "--no-options", "--monitors",  "--slide-time",   "--fade-time",      "--order",
+    "--window-width", "--window-height"};
 
 constexpr double kMsPerSecond = 1000;
 
@@ -134,8 +135,9 @@ std::string MakeHelp()
          "                         the screensaver on the primary monitor only)\n"
          "Several --image options make a slideshow. Options before the first --image\n"
          "apply to every image, options after an --image to that image alone (the ones\n"
-         "above from --screensaver on, -o and --stub concern the whole file). An --image\n"
-         "that is a folder stands for its JPEGs in name order, titled by file name.\n"
+         "above from --screensaver on, -o, --stub and the window size concern the whole\n"
+         "file). An --image that is a folder stands for its JPEGs in name order (numbers\n"
+         "by their value, as Explorer sorts them), titled by file name.\n"
          "Photo-sphere metadata (GPano XMP) in the image gives the projection, extent and\n"
          "starting view unless --projection, --hfov or a pan or tilt limit is given;\n"
          "--pan, --tilt and --fov still override its starting view.\n";

@@ -187,6 +187,10 @@ int Create(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return Fail(err, error);
     }
     const bool several = arguments.size() > 1;
+    if (arguments.size() > 1 + kMaxFurtherPanoramas) {
+        return Fail(err, std::to_string(arguments.size()) + " images; a viewer shows at most " +
+                             std::to_string(1 + kMaxFurtherPanoramas));
+    }
     std::vector<PackOptions> options(arguments.size());
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (!ParsePackOptions(arguments[i].args, options[i], error)) {
