@@ -105,6 +105,8 @@ offset=$("$panopack" info "$work/broken.exe" |
 dd if=/dev/zero of="$work/broken.exe" bs=1 seek=$((offset + 688)) count=64 conv=notrunc \
   status=none
 check "info names it" grep -q "^panorama 2: not a JPEG" <("$panopack" info "$work/broken.exe")
+"$panopack" extract "$work/broken.exe" -o "$work/third.jpg" --index 3 >/dev/null
+check "extract gives the third back" cmp -s "$work/third.jpg" "$samples/wide.jpg"
 start_traced "$work/broken.exe"
 if id=$(find_window "Panorama") && wait_stage "slide-shown 0"; then
   check "shown: $(shown_order)" [ "$(shown_order)" = "2 0 " ]
