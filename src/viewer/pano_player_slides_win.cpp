@@ -41,18 +41,23 @@ ImageBudget CPanoPlayer::NextBudget() const
     return budget;
 }
 
+void CPanoPlayer::StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget)
+{
+    const bool first = index == 0;
+    const FurtherPanorama* further = first ? nullptr : &startupState.furtherPanoramas[index - 1];
+    ConfigureSlide(slide, index, first ? *startupState.settings : further->settings);
+    if (!titled_) {
+        slide.motion.autoMotionEnabled = 1;  // the preview moves from the start
+    }
+    slide.decode.Start(slide.image, startupState.modulePath,
+                       first ? startupState.imageOffset : further->imageOffset, budget,
+                       decodeOptions_);
+}
+
 void CPanoPlayer::StartNextSlide()
 {
     const uint32_t index = slideshow_->Upcoming();
-    const bool first = index == 0;
-    const FurtherPanorama* further = first ? nullptr : &startupState.furtherPanoramas[index - 1];
-    ConfigureSlide(*next_, index, first ? *startupState.settings : further->settings);
-    if (!titled_) {
-        next_->motion.autoMotionEnabled = 1;  // the preview moves from the start
-    }
-    next_->decode.Start(next_->image, startupState.modulePath,
-                        first ? startupState.imageOffset : further->imageOffset, NextBudget(),
-                        decodeOptions_);
+    StartSlide(*next_, index, NextBudget());
     nextSlide_ = NextSlide::Decoding;
     TraceSlide("slide-decode-start", index);
 }
@@ -91,7 +96,7 @@ bool CPanoPlayer::ReadyNextSlide()
         wsprintfA(size, "%ux%u", next_->image.imageWidth, next_->image.imageHeight);
         TraceSlide("slide-decode-end", next_->index, size);
         FindSlideTiles(*next_);
-        if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->extent, next_->image))) {
+        if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->settings.extent, next_->image))) {
             TraceSlide("slide-failed", next_->index,
                        decoded ? "no memory for the mesh" : next_->decode.FailureReason());
             DropNextSlide();

@@ -99,9 +99,6 @@ uint32_t NowMs()
 
 CPanoPlayer::CPanoPlayer()
 {
-    Slide& first = *shown_;
-    ConfigureSlide(first, 0, *startupState.settings);
-    windowTitle = first.windowTitle;
     confirmDevice = AcceptEveryDevice;
     MatIdentity(projection_);
     pacedFrames = startupState.options.Has(FEATURE_PACED_FRAMES);
@@ -111,7 +108,6 @@ CPanoPlayer::CPanoPlayer()
         // The little picture moves from the start, shows no title, and needs
         // no image wider than a window many times its size would.
         parentWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(startupState.previewWindow));
-        first.motion.autoMotionEnabled = 1;
         titled_ = false;
         budget_.largestWidth = kPreviewImageWidth;
         decodeOptions_.features |= FEATURE_SCALED_DECODE;
@@ -125,8 +121,8 @@ CPanoPlayer::CPanoPlayer()
             startupState.options.order, NowMs());
     }
     TraceStage("decode-start");
-    first.decode.Start(first.image, startupState.modulePath, startupState.imageOffset, budget_,
-                       decodeOptions_);
+    StartSlide(*shown_, 0, budget_);
+    windowTitle = shown_->windowTitle;
 }
 
 ViewLimits CPanoPlayer::Limits(const Slide& slide) const
@@ -166,7 +162,7 @@ HRESULT CPanoPlayer::PrepareScene()
         return E_FAIL;
     }
     FindSlideTiles(*shown_);
-    const HRESULT built = BuildPanoramaMesh(shown_->mesh, shown_->extent, shown_->image);
+    const HRESULT built = BuildPanoramaMesh(shown_->mesh, shown_->settings.extent, shown_->image);
     TraceStage("mesh-built");
     return built;
 }
@@ -385,11 +381,15 @@ void CPanoPlayer::OnFramesResumed()
 // worked at one (its work is in this frame's time) or the fade runs.
 void CPanoPlayer::CountFrame()
 {
-    LARGE_INTEGER now, frequency;
+    static const int64_t frequency = [] {
+        LARGE_INTEGER perSecond;
+        QueryPerformanceFrequency(&perSecond);
+        return perSecond.QuadPart;
+    }();
+    LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
     if (lastFrameTicks_ != 0) {
-        const int64_t us = (now.QuadPart - lastFrameTicks_) * 1000000 / frequency.QuadPart;
+        const int64_t us = (now.QuadPart - lastFrameTicks_) * 1000000 / frequency;
         frameTimes_.Add(static_cast<uint32_t>(std::min<int64_t>(us, UINT32_MAX)),
                         switching_ || fade_ > 0);
     }

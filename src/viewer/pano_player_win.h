@@ -61,6 +61,8 @@ private:
     // Moves the next slide on by a step that fits into a frame; true once
     // it is ready to be drawn.
     bool ReadyNextSlide();
+    // Sets the slide up for panorama index and starts its decode.
+    void StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget);
     void StartNextSlide();
     void AdvanceSlideshow();
     void SwitchSlides();

@@ -1,5 +1,8 @@
 #include "viewer/slide_win.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "display/texture_surface_win.h"
 
 namespace {
@@ -16,7 +19,6 @@ void ConfigureSlide(Slide& slide, uint32_t index, const PanoSettings& settings)
     slide.index = index;
     slide.settings = ConvertSettings(settings);
     slide.view = slide.settings.view;
-    slide.extent = slide.settings.extent;
     slide.motion = MotionFromSettings(slide.settings);
     lstrcpynA(slide.title, settings.title, static_cast<int>(TitleLength(settings)) + 1);
     BuildWindowTitle(settings, slide.windowTitle);
@@ -32,7 +34,7 @@ void FindSlideTiles(Slide& slide)
 
 ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t viewportHeight)
 {
-    return ViewLimits{slide.extent,          slide.mesh,    slide.image.tileRows,
+    return ViewLimits{slide.settings.extent, slide.mesh,    slide.image.tileRows,
                       slide.image.tileColumns, viewportWidth, viewportHeight};
 }
 
@@ -61,6 +63,6 @@ void EmptySlide(Slide& slide)
     slide.decode.Cancel();
     slide.decode.Finish();
     DestroyTileTextures(slide.image);
-    FindSlideTiles(slide);
+    std::fill(std::begin(slide.tiles), std::end(slide.tiles), nullptr);
     slide.textureCount = 0;
 }

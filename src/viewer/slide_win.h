@@ -18,7 +18,6 @@ struct Slide {
     ViewerSettings settings{};
     PanoramaImage image;
     PanoramaMesh mesh;
-    PanoExtent extent{};
     ViewState view{};
     MotionState motion;
     char title[sizeof PanoSettings::title + 1] = {};  // NUL-terminated; empty: none drawn
