@@ -128,19 +128,25 @@ TEST(Slideshow, ShuffledRoundsStartWithTheFirstAndShowEveryOtherOnce)
 
 TEST(Slideshow, OneTurnIsTheAutomaticPansFullCircle)
 {
-    ViewerSettings settings{};
-    settings.extent.panWraps = true;
-    settings.autoMotionEnabled = 1;
-    settings.autoPanRate = -2 * kPi / 40;  // a turn in 40 s, either way
-    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), 40000u);
-    EXPECT_EQ(SlideTimeMs(7000, settings), 7000u);
-    settings.autoPanRate = 1e-12;
-    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kMaxSlideMs);
-    settings.autoPanRate = 0;
-    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kDefaultSlideMs);
-    settings.autoPanRate = 1;
-    settings.extent.panWraps = false;
-    EXPECT_EQ(SlideTimeMs(kSlideOneTurn, settings), kDefaultSlideMs);
+    const struct {
+        uint32_t slideMs;
+        bool wraps;
+        double rate;  // radians a second
+        uint32_t expected;
+    } cases[] = {
+        {kSlideOneTurn, true, -2 * kPi / 40, 40000},  // a turn in 40 s, either way
+        {7000, true, 2 * kPi / 40, 7000},
+        {kSlideOneTurn, true, 1e-12, kMaxSlideMs},
+        {kSlideOneTurn, true, 0, kDefaultSlideMs},
+        {kSlideOneTurn, false, 1, kDefaultSlideMs},
+    };
+    for (const auto& c : cases) {
+        ViewerSettings settings{};
+        settings.extent.panWraps = c.wraps;
+        settings.autoMotionEnabled = 1;
+        settings.autoPanRate = c.rate;
+        EXPECT_EQ(SlideTimeMs(c.slideMs, settings), c.expected) << c.rate;
+    }
 }
 
 TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
