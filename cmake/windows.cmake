@@ -39,6 +39,7 @@ add_library(pano_shell STATIC
   src/display/change_device_dialog_win.cpp
   src/display/d3d_display_win.cpp
   src/display/device_table_win.cpp
+  src/display/spare_textures_win.cpp
   src/display/surface_desc_win.cpp
   src/display/texture_surface_win.cpp
   src/framework/d3d_application_win.cpp

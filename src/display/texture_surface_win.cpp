@@ -8,6 +8,7 @@
 
 #include "display/com_release_win.h"
 #include "display/mip_levels.h"
+#include "display/spare_textures_win.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "framework/stage_trace_win.h"
@@ -232,7 +233,8 @@ bool SurfaceHoldsAllPixels(const NamedTexture& texture, const MipChainSurfaces& 
            desc.dwHeight == texture.height && FormatKeepsColours(desc.ddpfPixelFormat);
 }
 
-HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging)
+HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging,
+                         SpareTextures* spares = nullptr)
 {
     ReleaseAndClear(texture->surface);
     if (!device) {
@@ -283,11 +285,14 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
     if (!directDraw) {
         return E_FAIL;
     }
-    HRESULT result = directDraw->CreateSurface(&desc, &texture->surface, nullptr);
+    texture->surface = spares ? spares->Take(desc) : nullptr;
+    const bool reused = texture->surface != nullptr;
+    HRESULT result =
+        reused ? S_OK : directDraw->CreateSurface(&desc, &texture->surface, nullptr);
     if (FAILED(result)) {
         texture->surface = nullptr;
     } else if (texture->pixelBuffer) {
-        TraceStage("texture-create", texture->name);
+        TraceStage(reused ? "texture-refill" : "texture-create", texture->name);
         result = FillChain(texture, first, directDraw, staging);
         if (FAILED(result)) {
             ReleaseAndClear(texture->surface);  // never half filled
@@ -319,8 +324,8 @@ HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
     return BuildWithStaging(texture, device, staging);
 }
 
-TextureSurfaceBuilder::TextureSurfaceBuilder(IDirect3DDevice7* device)
-    : device_(device), staging_(new (std::nothrow) StagingChain)
+TextureSurfaceBuilder::TextureSurfaceBuilder(IDirect3DDevice7* device, SpareTextures* spares)
+    : device_(device), spares_(spares), staging_(new (std::nothrow) StagingChain)
 {
 }
 
@@ -331,7 +336,7 @@ void TextureSurfaceBuilder::Build(NamedTexture* texture, bool givingUpPixels)
     if (!staging_) {
         BuildTextureSurface(texture, device_);
     } else {
-        BuildWithStaging(texture, device_, *staging_);
+        BuildWithStaging(texture, device_, *staging_, spares_);
     }
     if (givingUpPixels) {
         ReleaseTexturePixels(texture);

@@ -56,12 +56,14 @@ HRESULT ReadBackTexturePixels(NamedTexture* texture);
 void ReleaseNamedTextureSurfacesKeepingPixels();
 
 struct StagingChain;
+class SpareTextures;
 
 // Builds texture surfaces for one device one after another, keeping the
-// staging surfaces from one texture to the next.
+// staging surfaces from one texture to the next; with spares, a texture
+// takes a kept surface of its size and format where there is one.
 class TextureSurfaceBuilder {
 public:
-    explicit TextureSurfaceBuilder(IDirect3DDevice7* device);
+    explicit TextureSurfaceBuilder(IDirect3DDevice7* device, SpareTextures* spares = nullptr);
     ~TextureSurfaceBuilder();
     TextureSurfaceBuilder(const TextureSurfaceBuilder&) = delete;
     TextureSurfaceBuilder& operator=(const TextureSurfaceBuilder&) = delete;
@@ -72,6 +74,7 @@ public:
 
 private:
     IDirect3DDevice7* device_;
+    SpareTextures* spares_;
     std::unique_ptr<StagingChain> staging_;  // null without the memory: each build makes its own
 };
 

@@ -2,8 +2,18 @@
 
 #include <process.h>
 
+#include "framework/microseconds_win.h"
+
+namespace {
+
+// A paced decode works this long, then rests this long: about half a core.
+constexpr int64_t kPacedWorkUs = 4000;
+constexpr DWORD kPacedRestMs = 4;
+
+}  // namespace
+
 void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-                             const ImageBudget& budget, const ViewerOptions& options)
+                             const ImageBudget& budget, const ViewerOptions& options, bool paced)
 {
     Finish();
     image_ = &image;
@@ -16,7 +26,26 @@ void BackgroundDecode::Start(PanoramaImage& image, const char* exePath, int32_t 
     ended_ = false;
     cancelled_ = false;
     pending_ = true;
+    paced_ = paced;
+    workingSinceUs_ = 0;
     thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Run, this, 0, nullptr));
+    if (!thread_) {
+        paced_ = false;  // it runs on the window thread, which waits for it
+    }
+}
+
+bool BackgroundDecode::Cancelled() const
+{
+    if (paced_) {
+        const int64_t now = MicrosecondsNow();
+        if (workingSinceUs_ == 0) {
+            workingSinceUs_ = now;
+        } else if (now - workingSinceUs_ >= kPacedWorkUs) {
+            Sleep(kPacedRestMs);
+            workingSinceUs_ = MicrosecondsNow();
+        }
+    }
+    return cancelled_;
 }
 
 bool BackgroundDecode::WaitForTiles(uint32_t count)

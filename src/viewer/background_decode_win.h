@@ -24,9 +24,12 @@ public:
     BackgroundDecode& operator=(const BackgroundDecode&) = delete;
 
     // Starts LoadPanorama into image; both it and the path must outlive the
-    // decode. Without a thread the decode runs in Finish instead.
+    // decode. Without a thread the decode runs in Finish instead. A paced
+    // decode, beside a panorama on screen, rests now and then between
+    // batches: on a machine of two cores the frames and the device's own
+    // threads want the other core and a share of this one.
     void Start(PanoramaImage& image, const char* exePath, int32_t imageOffset,
-               const ImageBudget& budget, const ViewerOptions& options);
+               const ImageBudget& budget, const ViewerOptions& options, bool paced = false);
     // Waits until the first count tiles are final (for 0: until the image's
     // size and tile grid are set), or the decode has ended. False when it
     // ended without them.
@@ -48,7 +51,8 @@ public:
 private:
     static unsigned __stdcall Run(void* self);
     void TilesReady(uint32_t count) override;
-    bool Cancelled() const override { return cancelled_; }
+    // Asked by the decode between batches: where a paced one rests.
+    bool Cancelled() const override;
 
     PanoramaImage* image_ = nullptr;
     const char* exePath_ = nullptr;
@@ -65,4 +69,6 @@ private:
     int32_t tilesReady_ = -1;
     bool ended_ = false;
     std::atomic<bool> cancelled_{false};
+    bool paced_ = false;
+    mutable int64_t workingSinceUs_ = 0;  // of the paced decode's thread alone
 };

@@ -7,6 +7,7 @@ void FrameTimes::Add(uint32_t us, bool switching)
     if (switching) {
         ++switchingFrames_;
         longestSwitching_ = std::max(longestSwitching_, us);
+        longestOfSwitch_ = std::max(longestOfSwitch_, us);
         return;
     }
     ++ordinary_[std::min(us / kBucketUs, kBuckets - 1)];
@@ -24,4 +25,11 @@ uint32_t FrameTimes::OrdinaryMedianUs() const
         }
     }
     return 0;
+}
+
+uint32_t FrameTimes::TakeLongestOfSwitchUs()
+{
+    const uint32_t longest = longestOfSwitch_;
+    longestOfSwitch_ = 0;
+    return longest;
 }

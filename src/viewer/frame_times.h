@@ -1,7 +1,8 @@
 // The times between a run's frames, told apart: ordinary frames, and those
-// during a slideshow's switch (the next panorama's mesh and textures made,
-// the switch itself, the crossfade). The stage trace reports them at the
-// end, so that a switch can be shown to keep to the ordinary beat.
+// during a slideshow's switch (the next panorama decoded, its mesh and
+// textures made, the crossfade, the switch itself). The stage trace reports
+// them after each switch and at the end, so that a switch can be shown to
+// keep to the ordinary beat.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,9 @@ public:
     uint32_t LongestOrdinaryUs() const { return longestOrdinary_; }
     uint32_t LongestSwitchingUs() const { return longestSwitching_; }
     uint32_t SwitchingFrames() const { return switchingFrames_; }
+    // The longest frame of a switch since the last call; the next switch
+    // counts anew.
+    uint32_t TakeLongestOfSwitchUs();
 
 private:
     static constexpr uint32_t kBucketUs = 100;
@@ -26,4 +30,5 @@ private:
     uint32_t longestOrdinary_ = 0;
     uint32_t longestSwitching_ = 0;
     uint32_t switchingFrames_ = 0;
+    uint32_t longestOfSwitch_ = 0;
 };

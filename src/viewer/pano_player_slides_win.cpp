@@ -29,19 +29,26 @@ void TraceSlide(const char* stage, uint32_t index, const char* detail = nullptr)
     TraceStage(stage, text);
 }
 
+// What the slide's panorama holds of the size limit.
+uint64_t SlideCost(const Slide& slide)
+{
+    const PanoramaImage& image = slide.image;
+    return ImageMemoryCost(image.imageWidth, image.imageHeight, image.mipLevels);
+}
+
 }  // namespace
 
 ImageBudget CPanoPlayer::NextBudget() const
 {
-    // The shown panorama holds its share until the switch has passed.
-    const PanoramaImage& shown = shown_->image;
-    const uint64_t held = ImageMemoryCost(shown.imageWidth, shown.imageHeight, shown.mipLevels);
+    // The shown panorama holds its share until the switch has passed, the
+    // spare textures theirs until the next one has taken what it can.
+    const uint64_t held = SlideCost(*shown_) + sparesCost_;
     ImageBudget budget = budget_;
     budget.memory = budget.memory > held ? budget.memory - held : 0;
     return budget;
 }
 
-void CPanoPlayer::StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget)
+void CPanoPlayer::StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget, bool paced)
 {
     const bool first = index == 0;
     const FurtherPanorama* further = first ? nullptr : &startupState.furtherPanoramas[index - 1];
@@ -51,20 +58,19 @@ void CPanoPlayer::StartSlide(Slide& slide, uint32_t index, const ImageBudget& bu
     }
     slide.decode.Start(slide.image, startupState.modulePath,
                        first ? startupState.imageOffset : further->imageOffset, budget,
-                       decodeOptions_);
+                       decodeOptions_, paced);
 }
 
 void CPanoPlayer::StartNextSlide()
 {
     const uint32_t index = slideshow_->Upcoming();
-    StartSlide(*next_, index, NextBudget());
+    StartSlide(*next_, index, NextBudget(), true);
     nextSlide_ = NextSlide::Decoding;
     TraceSlide("slide-decode-start", index);
 }
 
 void CPanoPlayer::DropNextSlide()
 {
-    nextBuilder_.reset();
     if (slideshow_) {
         slideshow_->CancelFade();
     }
@@ -84,13 +90,13 @@ bool CPanoPlayer::ReadyNextSlide()
         }
         return false;
     case NextSlide::Decoding: {
+        switching_ = true;
         bool ended = false;
         next_->decode.TilesFinal(ended);
         if (!ended) {
             return false;
         }
         // A panorama that cannot be shown leaves the show; the others go on.
-        switching_ = true;
         const bool decoded = next_->decode.Finish();
         char size[40];
         wsprintfA(size, "%ux%u", next_->image.imageWidth, next_->image.imageHeight);
@@ -114,12 +120,13 @@ bool CPanoPlayer::ReadyNextSlide()
         }
         switching_ = true;
         if (!nextBuilder_) {
-            nextBuilder_ = std::make_unique<TextureSurfaceBuilder>(renderDevice);
+            nextBuilder_ = std::make_unique<TextureSurfaceBuilder>(renderDevice, &spares_);
         }
         nextBuilder_->Build(next_->tiles[next_->textureCount],
                             startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
         if (++next_->textureCount == next_->image.tileCount) {
-            nextBuilder_.reset();
+            spares_.Clear();  // none of its size and format is left to come
+            sparesCost_ = 0;
             nextSlide_ = NextSlide::Ready;
             TraceSlide("slide-ready", next_->index);
         }
@@ -154,7 +161,9 @@ void CPanoPlayer::AdvanceSlideshow()
 void CPanoPlayer::SwitchSlides()
 {
     switching_ = true;
+    switched_ = true;
     std::swap(shown_, next_);
+    KeepSpareTextures(*next_);
     EmptySlide(*next_);
     nextSlide_ = NextSlide::None;
     fade_ = 0;
@@ -167,6 +176,25 @@ void CPanoPlayer::SwitchSlides()
     shown_->motion.lastFrameMs = 0;
     slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
     TraceSlide("slide-shown", shown_->index);
+}
+
+// The surfaces of the slide switched out are kept for the one after the
+// shown one when the three panoramas fit the size limit together: a fresh
+// surface takes far longer to fill the first time than a used one.
+void CPanoPlayer::KeepSpareTextures(Slide& old)
+{
+    spares_.Clear();
+    sparesCost_ = 0;
+    const uint64_t oldCost = SlideCost(old);
+    if (SlideCost(*shown_) + 2 * oldCost > budget_.memory) {
+        return;
+    }
+    for (NamedTexture* tile : old.tiles) {
+        if (tile) {
+            spares_.Keep(tile->surface);
+        }
+    }
+    sparesCost_ = oldCost;
 }
 
 void CPanoPlayer::TurnSlides(bool forward)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "display/texture_surface_win.h"
+#include "framework/microseconds_win.h"
 #include "framework/stage_trace_win.h"
 #include "framework/status_codes.h"
 #include "math/d3d_math.h"
@@ -222,6 +223,9 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
     // The next slide starts again on the new device: its decode may still
     // add to the texture registry, which the release walks.
     DropNextSlide();
+    nextBuilder_.reset();
+    spares_.Clear();
+    sparesCost_ = 0;
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");
@@ -374,26 +378,26 @@ DWORD CPanoPlayer::SceneStillForMs()
 void CPanoPlayer::OnFramesResumed()
 {
     shown_->motion.lastFrameMs = 0;
-    lastFrameTicks_ = 0;
+    lastFrameUs_ = 0;
 }
 
 // The time since the last frame step: a frame of a switch when that step
 // worked at one (its work is in this frame's time) or the fade runs.
 void CPanoPlayer::CountFrame()
 {
-    static const int64_t frequency = [] {
-        LARGE_INTEGER perSecond;
-        QueryPerformanceFrequency(&perSecond);
-        return perSecond.QuadPart;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (lastFrameTicks_ != 0) {
-        const int64_t us = (now.QuadPart - lastFrameTicks_) * 1000000 / frequency;
-        frameTimes_.Add(static_cast<uint32_t>(std::min<int64_t>(us, UINT32_MAX)),
+    const int64_t now = MicrosecondsNow();
+    if (lastFrameUs_ != 0) {
+        frameTimes_.Add(static_cast<uint32_t>(std::min<int64_t>(now - lastFrameUs_, UINT32_MAX)),
                         switching_ || fade_ > 0);
     }
-    lastFrameTicks_ = now.QuadPart;
+    if (switched_) {
+        // The frame that switched is in: the switch is over.
+        switched_ = false;
+        char longest[40];
+        wsprintfA(longest, "longest %u us", frameTimes_.TakeLongestOfSwitchUs());
+        TraceStage("switch-frames", longest);
+    }
+    lastFrameUs_ = now;
     switching_ = false;
 }
 

@@ -10,6 +10,7 @@
 #include "framework/d3d_application_win.h"
 #include <memory>
 
+#include "display/spare_textures_win.h"
 #include "display/texture_surface_win.h"
 #include "framework/monitor_covers_win.h"
 #include "viewer/frame_times.h"
@@ -61,11 +62,13 @@ private:
     // Moves the next slide on by a step that fits into a frame; true once
     // it is ready to be drawn.
     bool ReadyNextSlide();
-    // Sets the slide up for panorama index and starts its decode.
-    void StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget);
+    // Sets the slide up for panorama index and starts its decode, paced
+    // beside a panorama on screen.
+    void StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget, bool paced = false);
     void StartNextSlide();
     void AdvanceSlideshow();
     void SwitchSlides();
+    void KeepSpareTextures(Slide& old);
     // Page Down (forward) and Page Up in a viewer.
     void TurnSlides(bool forward);
     // Lets the next slide go; the show readies the upcoming one anew.
@@ -78,14 +81,19 @@ private:
     Slide* next_ = &slides_[1];
     std::unique_ptr<Slideshow> slideshow_;  // null with one panorama
     NextSlide nextSlide_ = NextSlide::None;
-    // Keeps its staging surfaces from one of the next slide's tiles to the
+    // The textures of the slide switched out, for the one after it to fill
+    // again, and what they count against the size limit until it has.
+    SpareTextures spares_;
+    uint64_t sparesCost_ = 0;
+    // Keeps its staging surfaces from one of the next slides' tiles to the
     // next; made for the device of the moment, so gone with it.
     std::unique_ptr<TextureSurfaceBuilder> nextBuilder_;
     float fade_ = 0;  // how far the next slide has faded in
     bool showing_ = false;  // the first panorama's time has started
     FrameTimes frameTimes_;
-    int64_t lastFrameTicks_ = 0;  // of the last frame step; 0 after a still time
+    int64_t lastFrameUs_ = 0;  // of the last frame step; 0 after a still time
     bool switching_ = false;      // the last frame step worked at a switch
+    bool switched_ = false;       // the last frame step ended a switch
     ImageBudget budget_{0};
     ViewerOptions decodeOptions_;
     InputState input_;

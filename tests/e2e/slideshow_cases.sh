@@ -66,6 +66,8 @@ if id=$(find_window "Panorama") && wait_stage first-frame-presented; then
   wait_exit "$app_pid"
   check "a key ends it with 0" exit_code_is 0
   check "shown in order: $(shown_order)" [ "$(shown_order)" = "1 2 0 " ]
+  check "the wide circle fills the harbour's texture surfaces again" \
+    grep -q " texture-refill " "$work/slides.trace"
   check "the first again looks as it did" below "$(rmse "$work/slide0.png" "$work/again.png")" 0.01
   for pair in "0 1" "1 2" "0 2"; do
     read -r a b <<<"$pair"

@@ -162,4 +162,12 @@ TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
     EXPECT_EQ(times.LongestOrdinaryUs(), 400000u);
     EXPECT_EQ(times.LongestSwitchingUs(), 31000u);
     EXPECT_EQ(times.SwitchingFrames(), 2u);
+
+    // Each switch its own longest; the run's stays.
+    EXPECT_EQ(times.TakeLongestOfSwitchUs(), 31000u);
+    times.Add(20000, true);
+    times.Add(25000, false);
+    EXPECT_EQ(times.TakeLongestOfSwitchUs(), 20000u);
+    EXPECT_EQ(times.TakeLongestOfSwitchUs(), 0u);
+    EXPECT_EQ(times.LongestSwitchingUs(), 31000u);
 }

@@ -13,6 +13,7 @@
 #include "display/d3d_display_win.h"
 #include "display/device_table_win.h"
 #include "display/mip_levels.h"
+#include "display/spare_textures_win.h"
 #include "display/surface_desc_win.h"
 #include "display/texture_rules.h"
 #include "display/texture_surface_win.h"
@@ -413,5 +414,56 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
             ASSERT_NE(pixels, nullptr) << i;
             EXPECT_TRUE(std::equal(levels[i].begin(), levels[i].end(), pixels)) << i;
         }
+    }
+}
+
+TEST_F(TextureSurfaces, AKeptSurfaceServesATextureOfItsKindAloneAndTakesItsPixels)
+{
+    // A mip chain, as the viewer's tiles have, on Wine's own device.
+    NamedTexture* gone = Texture("gone", 256, 128, TEXOPT_DEPTH32, 0x102030FF);
+    ASSERT_EQ(BuildMipLevels(*gone), S_OK);
+    ASSERT_EQ(RestoreNamedTexture("gone", display_.device), S_OK);
+    IDirectDrawSurface7* kept = gone->surface;
+    SpareTextures spares;
+    spares.Keep(gone->surface);
+    ASSERT_EQ(gone->surface, nullptr);
+
+    struct Case {
+        const char* label;
+        DWORD width, height, options;
+        bool mipLevels, takesIt;
+    };
+    const Case cases[] = {
+        {"another size", 128, 128, TEXOPT_DEPTH32, true, false},
+        {"16 bits a pixel", 256, 128, TEXOPT_DEPTH16, true, false},
+        {"without mip levels", 256, 128, TEXOPT_DEPTH32, false, false},
+        {"its own kind", 256, 128, TEXOPT_DEPTH32, true, true},
+    };
+    TextureSurfaceBuilder builder(display_.device, &spares);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        NamedTexture* texture = Texture(c.label, c.width, c.height, c.options, 0x4080C0FF);
+        if (c.mipLevels) {
+            ASSERT_EQ(BuildMipLevels(*texture), S_OK);
+        }
+        builder.Build(texture, false);
+        ASSERT_NE(texture->surface, nullptr);
+        EXPECT_EQ(texture->surface == kept, c.takesIt);
+        EXPECT_EQ(spares.Empty(), c.takesIt);
+    }
+    // Filled again: every level has the new pixels, none of the old.
+    IDirectDrawSurface7* level = kept;
+    level->AddRef();
+    const PixelConverter convert(Desc(kept).ddpfPixelFormat);
+    for (DWORD count = 0; level; ++count) {
+        EXPECT_EQ(SurfacePixel(level, 0, 0) & 0xFFFFFF, convert(0x4080C0FF)) << count;
+        DDSCAPS2 caps = {};
+        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+        IDirectDrawSurface7* next = nullptr;
+        if (FAILED(level->GetAttachedSurface(&caps, &next))) {
+            next = nullptr;
+        }
+        level->Release();
+        level = next;
     }
 }
