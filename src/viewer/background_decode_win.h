@@ -45,6 +45,8 @@ public:
     // Ends the decode at its next batch of rows or tile, as failed; Finish
     // still waits for it.
     void Cancel() { cancelled_ = true; }
+    // A paced decode goes on at full speed: somebody waits for it.
+    void Hurry() { paced_ = false; }
     // Why the finished decode failed; empty when it did not.
     const char* FailureReason() const { return result_.reason; }
 
@@ -69,6 +71,6 @@ private:
     int32_t tilesReady_ = -1;
     bool ended_ = false;
     std::atomic<bool> cancelled_{false};
-    bool paced_ = false;
+    std::atomic<bool> paced_{false};
     mutable int64_t workingSinceUs_ = 0;  // of the paced decode's thread alone
 };

@@ -64,7 +64,8 @@ void CPanoPlayer::StartSlide(Slide& slide, uint32_t index, const ImageBudget& bu
 void CPanoPlayer::StartNextSlide()
 {
     const uint32_t index = slideshow_->Upcoming();
-    StartSlide(*next_, index, NextBudget(), true);
+    // Paced beside the one shown, unless Page Down or Up waits for it.
+    StartSlide(*next_, index, NextBudget(), !slideshow_->SwitchAsked());
     nextSlide_ = NextSlide::Decoding;
     TraceSlide("slide-decode-start", index);
 }
@@ -201,6 +202,8 @@ void CPanoPlayer::TurnSlides(bool forward)
 {
     if (forward ? slideshow_->Forward() : slideshow_->Back()) {
         DropNextSlide();
+    } else if (nextSlide_ == NextSlide::Decoding) {
+        next_->decode.Hurry();
     }
 }
 

@@ -52,6 +52,8 @@ public:
     // True when the upcoming panorama changed, so its decode must restart.
     bool Forward();
     bool Back();
+    // Forward or Back asked for a switch that has not come yet.
+    bool SwitchAsked() const { return switchAtOnce_; }
     // The upcoming panorama is no longer ready (a new device): a fade that
     // began starts again once it is.
     void CancelFade() { fading_ = false; }

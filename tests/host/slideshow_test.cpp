@@ -64,12 +64,15 @@ TEST(Slideshow, PageDownAndUpSwitchWithoutAFadeOnceReady)
 {
     Slideshow show(4, SlideOrder::Given, 1);
     show.Show(0, 60000);
+    EXPECT_FALSE(show.SwitchAsked());
     EXPECT_FALSE(show.Forward()) << "the next was upcoming already";
     EXPECT_FALSE(show.Step(10, false, 2000).switched) << "not before it is ready";
+    EXPECT_TRUE(show.SwitchAsked()) << "its decode is waited for";
     SlideStep step = show.Step(20, true, 2000);
     EXPECT_TRUE(step.switched);
     EXPECT_EQ(show.Current(), 1u);
     show.Show(20, 60000);
+    EXPECT_FALSE(show.SwitchAsked());
     EXPECT_TRUE(show.Back()) << "the previous one must be readied instead";
     EXPECT_EQ(show.Upcoming(), 0u);
     EXPECT_TRUE(show.Step(30, true, 2000).switched);
