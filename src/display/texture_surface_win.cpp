@@ -287,6 +287,11 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
     }
     texture->surface = spares ? spares->Take(desc) : nullptr;
     const bool reused = texture->surface != nullptr;
+    if (!reused && spares) {
+        // Spares are kept to save making a surface anew; once one must be
+        // made they go first, so that their memory never adds to it.
+        spares->Clear();
+    }
     HRESULT result =
         reused ? S_OK : directDraw->CreateSurface(&desc, &texture->surface, nullptr);
     if (FAILED(result)) {

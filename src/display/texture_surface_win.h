@@ -60,7 +60,8 @@ class SpareTextures;
 
 // Builds texture surfaces for one device one after another, keeping the
 // staging surfaces from one texture to the next; with spares, a texture
-// takes a kept surface of its size and format where there is one.
+// takes a kept surface of its size and format where there is one, and one
+// that finds none lets them all go before its own is made.
 class TextureSurfaceBuilder {
 public:
     explicit TextureSurfaceBuilder(IDirect3DDevice7* device, SpareTextures* spares = nullptr);

@@ -419,15 +419,6 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
 
 TEST_F(TextureSurfaces, AKeptSurfaceServesATextureOfItsKindAloneAndTakesItsPixels)
 {
-    // A mip chain, as the viewer's tiles have, on Wine's own device.
-    NamedTexture* gone = Texture("gone", 256, 128, TEXOPT_DEPTH32, 0x102030FF);
-    ASSERT_EQ(BuildMipLevels(*gone), S_OK);
-    ASSERT_EQ(RestoreNamedTexture("gone", display_.device), S_OK);
-    IDirectDrawSurface7* kept = gone->surface;
-    SpareTextures spares;
-    spares.Keep(gone->surface);
-    ASSERT_EQ(gone->surface, nullptr);
-
     struct Case {
         const char* label;
         DWORD width, height, options;
@@ -439,22 +430,33 @@ TEST_F(TextureSurfaces, AKeptSurfaceServesATextureOfItsKindAloneAndTakesItsPixel
         {"without mip levels", 256, 128, TEXOPT_DEPTH32, false, false},
         {"its own kind", 256, 128, TEXOPT_DEPTH32, true, true},
     };
-    TextureSurfaceBuilder builder(display_.device, &spares);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
+        // A mip chain, as the viewer's tiles have, on Wine's own device.
+        const std::string goneName = std::string("gone ") + c.label;
+        NamedTexture* gone = Texture(goneName.c_str(), 256, 128, TEXOPT_DEPTH32, 0x102030FF);
+        ASSERT_EQ(BuildMipLevels(*gone), S_OK);
+        ASSERT_EQ(RestoreNamedTexture(goneName.c_str(), display_.device), S_OK);
+        IDirectDrawSurface7* const kept = gone->surface;
+        kept->AddRef();  // alive to be told apart, whatever the spares do
+        SpareTextures spares;
+        spares.Keep(gone->surface);
+        ASSERT_EQ(gone->surface, nullptr);
+
         NamedTexture* texture = Texture(c.label, c.width, c.height, c.options, 0x4080C0FF);
         if (c.mipLevels) {
             ASSERT_EQ(BuildMipLevels(*texture), S_OK);
         }
-        builder.Build(texture, false);
+        TextureSurfaceBuilder(display_.device, &spares).Build(texture, false);
         ASSERT_NE(texture->surface, nullptr);
         EXPECT_EQ(texture->surface == kept, c.takesIt);
-        EXPECT_EQ(spares.Empty(), c.takesIt);
+        EXPECT_TRUE(spares.Empty());
+        EXPECT_EQ(kept->Release(), c.takesIt ? 1u : 0u) << "taken, or let go before one was made";
     }
     // Filled again: every level has the new pixels, none of the old.
-    IDirectDrawSurface7* level = kept;
+    IDirectDrawSurface7* level = GetNamedTextureSurface("its own kind");
     level->AddRef();
-    const PixelConverter convert(Desc(kept).ddpfPixelFormat);
+    const PixelConverter convert(Desc(level).ddpfPixelFormat);
     for (DWORD count = 0; level; ++count) {
         EXPECT_EQ(SurfacePixel(level, 0, 0) & 0xFFFFFF, convert(0x4080C0FF)) << count;
         DDSCAPS2 caps = {};
