@@ -66,6 +66,20 @@ protected:
         return desc;
     }
 
+    // The mip level below this one (null at the bottom), for this one's
+    // reference.
+    static IDirectDrawSurface7* NextLevel(IDirectDrawSurface7* level)
+    {
+        DDSCAPS2 caps = {};
+        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
+        IDirectDrawSurface7* next = nullptr;
+        if (FAILED(level->GetAttachedSurface(&caps, &next))) {
+            next = nullptr;
+        }
+        level->Release();
+        return next;
+    }
+
     TestWindow window_{320, 240};
     CD3DDisplay display_;
 };
@@ -396,14 +410,7 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
             EXPECT_EQ(SurfacePixel(level, size.width - 1, size.height - 1) & 0xFFFFFF,
                       convert(levels[c.firstLevel + count].back()))
                 << count;
-            DDSCAPS2 caps = {};
-            caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
-            IDirectDrawSurface7* next = nullptr;
-            if (FAILED(level->GetAttachedSurface(&caps, &next))) {
-                next = nullptr;
-            }
-            level->Release();
-            level = next;
+            level = NextLevel(level);
         }
         EXPECT_EQ(count, c.levels);
 
@@ -459,13 +466,6 @@ TEST_F(TextureSurfaces, AKeptSurfaceServesATextureOfItsKindAloneAndTakesItsPixel
     const PixelConverter convert(Desc(level).ddpfPixelFormat);
     for (DWORD count = 0; level; ++count) {
         EXPECT_EQ(SurfacePixel(level, 0, 0) & 0xFFFFFF, convert(0x4080C0FF)) << count;
-        DDSCAPS2 caps = {};
-        caps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_MIPMAP;
-        IDirectDrawSurface7* next = nullptr;
-        if (FAILED(level->GetAttachedSurface(&caps, &next))) {
-            next = nullptr;
-        }
-        level->Release();
-        level = next;
+        level = NextLevel(level);
     }
 }
