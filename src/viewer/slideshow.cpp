@@ -42,6 +42,7 @@ Slideshow::Slideshow(uint32_t count, SlideOrder order, uint32_t seed)
     for (uint32_t i = 0; i < std::max(count, 1u); ++i) {
         round_.push_back(i);
     }
+    lastRound_.reserve(round_.size());  // copied into at each round's end
     NewRound();
 }
 
@@ -66,7 +67,7 @@ uint32_t Slideshow::Following(uint32_t position) const
 
 uint32_t Slideshow::Upcoming() const
 {
-    return round_[Following(position_)];
+    return BackToLastRound() ? lastRound_.back() : round_[Following(position_)];
 }
 
 void Slideshow::Show(uint32_t nowMs, uint32_t slideMs)
@@ -93,10 +94,17 @@ SlideStep Slideshow::Step(uint32_t nowMs, bool upcomingReady, uint32_t fadeMs)
     if (switchAtOnce_ || faded >= static_cast<int32_t>(fadeMs)) {
         const uint32_t size = static_cast<uint32_t>(round_.size());
         const bool roundEnds = !backwards_ && position_ + 1 == size;
-        position_ = Following(position_);
+        if (BackToLastRound()) {
+            round_.swap(lastRound_);
+            lastRound_.clear();
+            position_ = size - 1;
+        } else {
+            position_ = Following(position_);
+        }
         backwards_ = false;
         fading_ = false;
         if (roundEnds) {
+            lastRound_ = round_;
             NewRound();
             position_ = 0;
         }
@@ -137,10 +145,12 @@ void Slideshow::DropUpcoming()
     if (round_.size() < 2) {
         return;
     }
-    const uint32_t dropped = Following(position_);
-    round_.erase(round_.begin() + dropped);
-    if (dropped < position_) {
+    const uint32_t dropped = Upcoming();
+    const auto at = std::find(round_.begin(), round_.end(), dropped);
+    if (static_cast<uint32_t>(at - round_.begin()) < position_) {
         --position_;
     }
+    round_.erase(at);
+    lastRound_.erase(std::remove(lastRound_.begin(), lastRound_.end(), dropped), lastRound_.end());
     fading_ = false;
 }

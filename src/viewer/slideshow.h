@@ -32,7 +32,8 @@ public:
     // The panorama shown.
     uint32_t Current() const { return round_[position_]; }
     // The panorama to have ready next: the one after the current, or the
-    // one before it after Back. Equal to Current when no other is left.
+    // one before it after Back (before a shuffled round's first, the last
+    // of the round shown before). Equal to Current when no other is left.
     uint32_t Upcoming() const;
 
     // The current panorama shows from nowMs for slideMs.
@@ -64,10 +65,13 @@ public:
 private:
     void NewRound();
     uint32_t Following(uint32_t position) const;
+    // Back from a round's first goes to the round shown before it.
+    bool BackToLastRound() const { return backwards_ && position_ == 0 && !lastRound_.empty(); }
 
     SlideOrder order_;
     uint32_t seed_;
     std::vector<uint32_t> round_;  // the panoramas still in the show, in this round's order
+    std::vector<uint32_t> lastRound_;  // the round before this one; empty once gone back to
     uint32_t position_ = 0;        // of the current panorama in round_
     bool backwards_ = false;       // Back asked for the previous one
     bool switchAtOnce_ = false;    // Forward or Back asked: no fade, no waiting for the time

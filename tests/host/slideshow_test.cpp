@@ -129,6 +129,35 @@ TEST(Slideshow, ShuffledRoundsStartWithTheFirstAndShowEveryOtherOnce)
     EXPECT_NE(rounds[1], rounds[2]) << "each round draws its own order";
 }
 
+TEST(Slideshow, PageUpAtAShuffledRoundsStartGoesBackToTheOneShownBefore)
+{
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        Slideshow show(5, SlideOrder::Shuffled, seed);
+        show.Show(0, 100);
+        const Played run = Play(show, 0, 5 * 100 + 10, 0, 100, 0);
+        ASSERT_EQ(run.shown.size(), 5u);
+        ASSERT_EQ(show.Current(), 0u) << "the next round opens";
+        show.Back();
+        EXPECT_EQ(show.Upcoming(), run.shown[3]) << seed;
+        EXPECT_TRUE(show.Step(600, true, 0).switched);
+        EXPECT_EQ(show.Current(), run.shown[3]);
+        show.Show(600, 100);
+        EXPECT_EQ(show.Upcoming(), 0u) << "and forward again to the one after it";
+    }
+    // One that cannot be shown, met going back, leaves both rounds.
+    Slideshow show(4, SlideOrder::Given, 1);
+    show.Show(0, 100);
+    Play(show, 0, 410, 0, 100, 0);
+    show.Back();
+    ASSERT_EQ(show.Upcoming(), 3u);
+    show.DropUpcoming();
+    EXPECT_EQ(show.Upcoming(), 2u);
+    EXPECT_TRUE(show.Step(410, true, 0).switched);
+    show.Show(410, 100);
+    const Played run = Play(show, 410, 1020, 0, 100, 0);
+    EXPECT_EQ(run.shown, (std::vector<uint32_t>{0, 1, 2, 0, 1, 2}));
+}
+
 TEST(Slideshow, OneTurnIsTheAutomaticPansFullCircle)
 {
     const struct {
