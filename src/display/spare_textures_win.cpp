@@ -69,4 +69,5 @@ void SpareTextures::Clear()
         ReleaseAndClear(surface);
     }
     surfaces_.clear();
+    cost_ = 0;
 }

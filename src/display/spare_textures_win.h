@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <ddraw.h>
 
+#include <cstdint>
 #include <vector>
 
 class SpareTextures {
@@ -26,11 +27,17 @@ public:
     // memory), handed over with its reference; null when none is.
     IDirectDrawSurface7* Take(const DDSURFACEDESC2& desc);
 
-    // Releases every kept surface.
+    // Releases every kept surface; they then cost nothing.
     void Clear();
 
     bool Empty() const { return surfaces_.empty(); }
 
+    // What the kept surfaces hold of the size limit, as their keeper counts
+    // it, until they are let go.
+    void SetCost(uint64_t cost) { cost_ = cost; }
+    uint64_t Cost() const { return cost_; }
+
 private:
     std::vector<IDirectDrawSurface7*> surfaces_;
+    uint64_t cost_ = 0;
 };

@@ -42,7 +42,7 @@ ImageBudget CPanoPlayer::NextBudget() const
 {
     // The shown panorama holds its share until the switch has passed, the
     // spare textures theirs until the next one has taken what it can.
-    const uint64_t held = SlideCost(*shown_) + sparesCost_;
+    const uint64_t held = SlideCost(*shown_) + spares_.Cost();
     ImageBudget budget = budget_;
     budget.memory = budget.memory > held ? budget.memory - held : 0;
     return budget;
@@ -103,7 +103,8 @@ bool CPanoPlayer::ReadyNextSlide()
         wsprintfA(size, "%ux%u", next_->image.imageWidth, next_->image.imageHeight);
         TraceSlide("slide-decode-end", next_->index, size);
         FindSlideTiles(*next_);
-        if (!decoded || FAILED(BuildPanoramaMesh(next_->mesh, next_->settings.extent, next_->image))) {
+        if (!decoded ||
+            FAILED(BuildPanoramaMesh(next_->mesh, next_->settings.extent, next_->image))) {
             TraceSlide("slide-failed", next_->index,
                        decoded ? "no memory for the mesh" : next_->decode.FailureReason());
             DropNextSlide();
@@ -127,7 +128,6 @@ bool CPanoPlayer::ReadyNextSlide()
                             startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
         if (++next_->textureCount == next_->image.tileCount) {
             spares_.Clear();  // none of its size and format is left to come
-            sparesCost_ = 0;
             nextSlide_ = NextSlide::Ready;
             TraceSlide("slide-ready", next_->index);
         }
@@ -139,6 +139,12 @@ bool CPanoPlayer::ReadyNextSlide()
     return false;
 }
 
+// The shown panorama's time starts now.
+void CPanoPlayer::ShowCurrentSlide()
+{
+    slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+}
+
 void CPanoPlayer::AdvanceSlideshow()
 {
     if (!slideshow_) {
@@ -147,7 +153,7 @@ void CPanoPlayer::AdvanceSlideshow()
     if (!showing_) {
         // The first panorama's time starts with its first frame.
         showing_ = true;
-        slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+        ShowCurrentSlide();
     }
     const bool ready = ReadyNextSlide();
     const SlideStep step = slideshow_->Step(ShowClockMs(), ready, startupState.options.fadeMs);
@@ -175,7 +181,7 @@ void CPanoPlayer::SwitchSlides()
     input_.velocityY = 0;
     input_.keyTargetActive = false;
     shown_->motion.lastFrameMs = 0;
-    slideshow_->Show(ShowClockMs(), SlideTimeMs(startupState.options.slideMs, shown_->settings));
+    ShowCurrentSlide();
     TraceSlide("slide-shown", shown_->index);
 }
 
@@ -185,7 +191,6 @@ void CPanoPlayer::SwitchSlides()
 void CPanoPlayer::KeepSpareTextures(Slide& old)
 {
     spares_.Clear();
-    sparesCost_ = 0;
     const uint64_t oldCost = SlideCost(old);
     if (SlideCost(*shown_) + 2 * oldCost > budget_.memory) {
         return;
@@ -195,7 +200,7 @@ void CPanoPlayer::KeepSpareTextures(Slide& old)
             spares_.Keep(tile->surface);
         }
     }
-    sparesCost_ = oldCost;
+    spares_.SetCost(oldCost);
 }
 
 void CPanoPlayer::TurnSlides(bool forward)

@@ -225,7 +225,6 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
     DropNextSlide();
     nextBuilder_.reset();
     spares_.Clear();
-    sparesCost_ = 0;
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");

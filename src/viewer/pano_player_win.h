@@ -66,6 +66,7 @@ private:
     // beside a panorama on screen.
     void StartSlide(Slide& slide, uint32_t index, const ImageBudget& budget, bool paced = false);
     void StartNextSlide();
+    void ShowCurrentSlide();
     void AdvanceSlideshow();
     void SwitchSlides();
     void KeepSpareTextures(Slide& old);
@@ -82,9 +83,8 @@ private:
     std::unique_ptr<Slideshow> slideshow_;  // null with one panorama
     NextSlide nextSlide_ = NextSlide::None;
     // The textures of the slide switched out, for the one after it to fill
-    // again, and what they count against the size limit until it has.
+    // again; they count against the size limit until it has.
     SpareTextures spares_;
-    uint64_t sparesCost_ = 0;
     // Keeps its staging surfaces from one of the next slides' tiles to the
     // next; made for the device of the moment, so gone with it.
     std::unique_ptr<TextureSurfaceBuilder> nextBuilder_;
