@@ -49,6 +49,8 @@ public:
     void Hurry() { paced_ = false; }
     // Why the finished decode failed; empty when it did not.
     const char* FailureReason() const { return result_.reason; }
+    // The finished decode failed for memory it would have alone.
+    bool NeedsRoom() const { return result_.needsRoom; }
 
 private:
     static unsigned __stdcall Run(void* self);

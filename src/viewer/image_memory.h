@@ -35,15 +35,18 @@ constexpr uint32_t kFullScale = 8;
 uint32_t ScaledSide(uint32_t side, uint32_t scale);
 
 // What an image may take: memory, and for a small window (the live
-// preview) the widest image worth decoding.
+// preview) the widest image worth decoding. memoryAlone is what it could
+// have with nothing else held (a slideshow's next panorama beside the one
+// shown has less).
 struct ImageBudget {
     // Not explicit: a memory limit alone is a budget.
     ImageBudget(uint64_t memoryLimit, uint32_t widest = UINT32_MAX)
-        : memory(memoryLimit), largestWidth(widest)
+        : memory(memoryLimit), largestWidth(widest), memoryAlone(memoryLimit)
     {
     }
     uint64_t memory;
     uint32_t largestWidth;
+    uint64_t memoryAlone;
 };
 
 // How an image is loaded within a budget: at full size with mip levels when

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "display/com_release_win.h"
+#include "display/surface_desc_win.h"
 #include "display/texture_surface_win.h"
 #include "framework/stage_trace_win.h"
 #include "package/startup_state.h"
@@ -40,6 +42,9 @@ uint64_t SlideCost(const Slide& slide)
 
 ImageBudget CPanoPlayer::NextBudget() const
 {
+    if (shownGone_) {
+        return budget_;
+    }
     // The shown panorama holds its share until the switch has passed, the
     // spare textures theirs until the next one has taken what it can.
     const uint64_t held = SlideCost(*shown_) + spares_.Cost();
@@ -65,7 +70,7 @@ void CPanoPlayer::StartNextSlide()
 {
     const uint32_t index = slideshow_->Upcoming();
     // Paced beside the one shown, unless Page Down or Up waits for it.
-    StartSlide(*next_, index, NextBudget(), !slideshow_->SwitchAsked());
+    StartSlide(*next_, index, NextBudget(), !slideshow_->SwitchAsked() && !shownGone_);
     nextSlide_ = NextSlide::Decoding;
     TraceSlide("slide-decode-start", index);
 }
@@ -86,7 +91,7 @@ bool CPanoPlayer::ReadyNextSlide()
 {
     switch (nextSlide_) {
     case NextSlide::None:
-        if (slideshow_->Upcoming() != shown_->index) {
+        if (slideshow_->Upcoming() != shown_->index || shownGone_) {
             StartNextSlide();
         }
         return false;
@@ -99,9 +104,14 @@ bool CPanoPlayer::ReadyNextSlide()
         }
         // A panorama that cannot be shown leaves the show; the others go on.
         const bool decoded = next_->decode.Finish();
+        if (!decoded && next_->decode.NeedsRoom()) {
+            TraceSlide("slide-waits-for-room", next_->index);
+            nextSlide_ = NextSlide::WaitsForRoom;
+            return false;
+        }
         char size[40];
         wsprintfA(size, "%ux%u", next_->image.imageWidth, next_->image.imageHeight);
-        TraceSlide("slide-decode-end", next_->index, size);
+        TraceSlide("slide-decode-end", next_->index, decoded ? size : "failed");
         FindSlideTiles(*next_);
         if (!decoded ||
             FAILED(BuildPanoramaMesh(next_->mesh, next_->settings.extent, next_->image))) {
@@ -135,8 +145,43 @@ bool CPanoPlayer::ReadyNextSlide()
     }
     case NextSlide::Ready:
         return true;
+    case NextSlide::WaitsForRoom:
+        if (slideshow_->MsUntilDue(ShowClockMs()) == 0) {
+            nextSlide_ = NextSlide::TakesStill;
+        }
+        return false;
+    case NextSlide::TakesStill:
+        MakeRoomForNextSlide();
+        return false;
     }
     return false;
+}
+
+// Keeps the frame just drawn, for the picture to stay while the shown
+// panorama is gone; without the memory for it the window turns black.
+void CPanoPlayer::TakeStill()
+{
+    ReleaseAndClear(still_);
+    DDSURFACEDESC2 desc;
+    PrepareSurfaceDesc(desc, 0, 0);
+    if (FAILED(renderTarget->GetSurfaceDesc(&desc))) {
+        return;
+    }
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    desc.ddsCaps = DDSCAPS2{DDSCAPS_OFFSCREENPLAIN, 0, 0, {0}};
+    if (FAILED(directDraw->CreateSurface(&desc, &still_, nullptr)) ||
+        FAILED(still_->Blt(nullptr, renderTarget, nullptr, DDBLT_WAIT, nullptr))) {
+        ReleaseAndClear(still_);
+    }
+    TraceSlide("slide-still-taken", shown_->index, still_ ? "kept" : "none");
+}
+
+void CPanoPlayer::MakeRoomForNextSlide()
+{
+    shownGone_ = true;
+    EmptySlide(*shown_);
+    spares_.Clear();
+    StartNextSlide();
 }
 
 // The shown panorama's time starts now.
@@ -158,7 +203,10 @@ void CPanoPlayer::AdvanceSlideshow()
     const bool ready = ReadyNextSlide();
     const SlideStep step = slideshow_->Step(ShowClockMs(), ready, startupState.options.fadeMs);
     fade_ = step.fade;
-    if (step.switched) {
+    // The last panorama left, made anew after its room was taken by one
+    // that then failed, comes back without the show moving on.
+    const bool cameBack = ready && shownGone_ && slideshow_->Upcoming() == slideshow_->Current();
+    if (step.switched || cameBack) {
         SwitchSlides();
     }
 }
@@ -169,6 +217,8 @@ void CPanoPlayer::SwitchSlides()
 {
     switching_ = true;
     switched_ = true;
+    shownGone_ = false;
+    ReleaseAndClear(still_);
     std::swap(shown_, next_);
     KeepSpareTextures(*next_);
     EmptySlide(*next_);
@@ -200,7 +250,9 @@ void CPanoPlayer::KeepSpareTextures(Slide& old)
             spares_.Keep(tile->surface);
         }
     }
-    spares_.SetCost(oldCost);
+    if (!spares_.Empty()) {
+        spares_.SetCost(oldCost);
+    }
 }
 
 void CPanoPlayer::TurnSlides(bool forward)
@@ -216,7 +268,7 @@ DWORD CPanoPlayer::SlideshowStillForMs()
 {
     switch (nextSlide_) {
     case NextSlide::None:
-        return slideshow_->Upcoming() != shown_->index ? 0 : kStillForever;
+        return slideshow_->Upcoming() != shown_->index || shownGone_ ? 0 : kStillForever;
     case NextSlide::Decoding: {
         // Nothing moves on before the decode ends; then a frame takes it on.
         bool ended = false;
@@ -226,7 +278,10 @@ DWORD CPanoPlayer::SlideshowStillForMs()
     case NextSlide::Texturing:
         return 0;
     case NextSlide::Ready:
-        return fade_ > 0 ? 0 : slideshow_->MsUntilDue(ShowClockMs());
+    case NextSlide::WaitsForRoom:
+        return fade_ > 0 || shownGone_ ? 0 : slideshow_->MsUntilDue(ShowClockMs());
+    case NextSlide::TakesStill:
+        return 0;
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "display/com_release_win.h"
 #include "display/texture_surface_win.h"
 #include "framework/microseconds_win.h"
 #include "framework/stage_trace_win.h"
@@ -225,6 +226,7 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
     DropNextSlide();
     nextBuilder_.reset();
     spares_.Clear();
+    ReleaseAndClear(still_);
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");
@@ -247,6 +249,9 @@ void CPanoPlayer::SetCamera(const Slide& slide)
 HRESULT CPanoPlayer::DrawScene()
 {
     renderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    if (shownGone_ && still_) {
+        renderTarget->Blt(nullptr, still_, nullptr, DDBLT_WAIT, nullptr);
+    }
     if (FAILED(renderDevice->BeginScene())) {
         return S_OK;
     }
@@ -257,13 +262,19 @@ HRESULT CPanoPlayer::DrawScene()
     SetStageState(renderDevice, 0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     SetStageState(renderDevice, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     SetStageState(renderDevice, 0, D3DTSS_ADDRESS, D3DTADDRESS_CLAMP);
-    DrawSlideTiles(renderDevice, *shown_, mipFiltering_);
+    if (!shownGone_) {
+        DrawSlideTiles(renderDevice, *shown_, mipFiltering_);
+    }
     if (fade_ > 0) {
         DrawFadingSlide();
     }
     renderDevice->EndScene();
-    if (titled_ && shown_->title[0] != '\0') {
+    // A still holds its panorama's title.
+    if (titled_ && shown_->title[0] != '\0' && !shownGone_) {
         DrawTitle();
+    }
+    if (nextSlide_ == NextSlide::TakesStill) {
+        TakeStill();
     }
     return S_OK;
 }

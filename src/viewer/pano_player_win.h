@@ -42,6 +42,11 @@ private:
         Decoding,  // its decode runs
         Texturing, // decoded with its mesh; its textures are built a tile a frame
         Ready,     // can be drawn
+        // Fits only with the shown panorama gone: waits for its turn, when
+        // the picture on screen is kept as a still and the shown panorama
+        // makes room.
+        WaitsForRoom,
+        TakesStill,  // the frame being drawn is kept as the still
     };
 
     void SleepOneMillisecond() override;
@@ -76,6 +81,10 @@ private:
     void DropNextSlide();
     DWORD SlideshowStillForMs();
     void DrawFadingSlide();
+    void TakeStill();
+    // The shown panorama goes; its still stands in for it until the next
+    // one has faded in.
+    void MakeRoomForNextSlide();
 
     Slide slides_[2];
     Slide* shown_ = &slides_[0];
@@ -89,6 +98,10 @@ private:
     // next; made for the device of the moment, so gone with it.
     std::unique_ptr<TextureSurfaceBuilder> nextBuilder_;
     float fade_ = 0;  // how far the next slide has faded in
+    // The shown slide let its panorama go for the next one's room; still_,
+    // when it could be kept, is its last picture.
+    bool shownGone_ = false;
+    IDirectDrawSurface7* still_ = nullptr;
     bool showing_ = false;  // the first panorama's time has started
     FrameTimes frameTimes_;
     int64_t lastFrameUs_ = 0;  // of the last frame step; 0 after a still time

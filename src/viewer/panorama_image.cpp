@@ -134,7 +134,8 @@ void WatchForCancel(j_common_ptr cinfo)
 // the error exit jumps back to the recovery point across library frames.
 // file, batch and the decoder are released by whichever way it leaves.
 bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const ImageBudget* budget,
-            const ViewerOptions* options, TileProgress* progress, JpegErrors* errors)
+            const ViewerOptions* options, TileProgress* progress, JpegErrors* errors,
+            bool* needsRoom)
 {
     jpeg_decompress_struct cinfo;
     uint32_t* volatile batch = nullptr;
@@ -158,6 +159,12 @@ bool Decode(PanoramaImage* image, std::FILE* file, int32_t imageOffset, const Im
     const ImageLoadPlan plan = PlanImageLoad(cinfo.image_width, cinfo.image_height,
                                              CoefficientBufferBytes(&cinfo), *options, *budget);
     if (!plan.fits) {
+        ImageBudget alone = *budget;
+        alone.memory = budget->memoryAlone;
+        *needsRoom = alone.memory > budget->memory &&
+                     PlanImageLoad(cinfo.image_width, cinfo.image_height,
+                                   CoefficientBufferBytes(&cinfo), *options, alone)
+                         .fits;
         char reason[JMSG_LENGTH_MAX];
         std::snprintf(reason, sizeof reason,
                       "the image, %u x %u, needs more memory than the %llu bytes allowed",
@@ -322,7 +329,8 @@ PanoramaLoad LoadPanorama(PanoramaImage& image, const char* exePath, int32_t ima
         return load;
     }
     JpegErrors errors;
-    load.loaded = Decode(&image, file, imageOffset, &budget, &options, progress, &errors);
+    load.loaded =
+        Decode(&image, file, imageOffset, &budget, &options, progress, &errors, &load.needsRoom);
     std::fclose(file);
     if (!load.loaded) {
         std::snprintf(load.reason, sizeof load.reason, "%s", errors.message);

@@ -47,11 +47,14 @@ protected:
 struct PanoramaLoad {
     bool loaded = false;
     char reason[200] = {};
+    // Refused for memory that it would have within the budget's memoryAlone.
+    bool needsRoom = false;
 };
 
 // Decodes the JPEG that starts at imageOffset in exePath into the tiles.
 // Fails on an unreadable file, not a JPEG, an image that PlanImageLoad does
-// not fit into the budget, a decoding error or lack of memory. With
+// not fit into the budget (needsRoom when it fits the budget's memoryAlone),
+// a decoding error or lack of memory. With
 // FEATURE_MIP_LEVELS, when they fit, each tile's texture gets its chain of
 // mip levels; with FEATURE_SCALED_DECODE an image over the budget is decoded
 // smaller (imageWidth and imageHeight are the decoded size). The upper row

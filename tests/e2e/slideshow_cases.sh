@@ -1,8 +1,9 @@
 # End-to-end: slideshows of the three samples: each in turn and the first
 # again, a crossfade frame between two, Page Down and Up in a viewer, and a
-# broken further image left out, and a second large panorama decoded
-# smaller to fit beside the first. The panoramas hold still, so each one looks
-# the same whenever it shows; when each shows comes from the stage trace.
+# broken further image left out; a second large panorama decoded smaller
+# to fit beside the first, and one that fits only alone. The panoramas hold
+# still, so each one looks the same whenever it shows; when each shows
+# comes from the stage trace.
 # Sourced by run.
 
 mapfile -t sphere_options <"$samples/sphere.args"
@@ -26,9 +27,9 @@ start_traced() {
   PANO_TRACE=$(winpath "$work/slides.trace") start_program "$@"
 }
 
-# Waits up to 15 s for a stage (and its detail) in the trace.
-wait_stage() {  # wait_stage "STAGE [DETAIL]"
-  for _ in $(seq 150); do
+# Waits up to SECONDS (15) for a stage (and its detail) in the trace.
+wait_stage() {  # wait_stage "STAGE [DETAIL]" [SECONDS]
+  for _ in $(seq $((${2:-15} * 10))); do
     grep -q " $1\$" "$work/slides.trace" 2>/dev/null && return 0
     sleep 0.1
   done
@@ -132,5 +133,46 @@ if id=$(find_window "Panorama") && wait_stage "slide-shown 1"; then
   escape_ends_with_0
 else
   fail "the second large panorama did not show"
+  stop_viewer
+fi
+
+test_case "a panorama that fits only alone shows once the one before has made room"
+# Its coefficients, 644 MiB at full size whatever the scale, are more than
+# the 598 MiB the sphere shown first leaves; alone it fits whole.
+alone="$images/15000x7500-progressive.jpg"
+[ -s "$alone" ] || { "$build/host/panosamples" --ppm 15000 7500 --sphere |
+  cjpeg -quality 90 -sample 1x1 -progressive >"$alone.part" && mv "$alone.part" "$alone"; }
+# The third claims as much, and its first scan names a Huffman table it
+# never defines: alone it fails at once, and the first comes back.
+bad="$work/bad-alone.jpg"
+"$build/host/panosamples" --ppm 64 64 | cjpeg -sample 1x1 -progressive >"$bad"
+at=$(LC_ALL=C grep -obUaP '\xFF\xC2' "$bad" | head -n1 | cut -d: -f1)
+printf '\x1d\x4c\x3a\x98' | dd of="$bad" bs=1 seek=$((at + 5)) conv=notrunc status=none
+at=$(LC_ALL=C grep -obUaP '\xFF\xDA' "$bad" | head -n1 | cut -d: -f1)
+for c in 6 8 10; do
+  printf '\x33' | dd of="$bad" bs=1 seek=$((at + c)) conv=notrunc status=none
+done
+"$panopack" create --stub "$stub" -o "$work/room.exe" --slide-time 2 --fade-time 1 \
+  --projection sphere --no-auto-motion --image "$images/11469x5734.jpg" --image "$alone" \
+  --image "$bad" >/dev/null || fail "cannot pack room"
+start_traced "$work/room.exe"
+if id=$(find_window "Panorama") && wait_stage "slide-waits-for-room 1"; then
+  sleep 0.7  # its time is 2 s
+  screenshot "$work/before-room.png"
+  if wait_stage "slide-still-taken 0 kept"; then
+    sleep 1
+    screenshot "$work/still.png"
+    check "the picture stays while the other decodes" \
+      below "$(rmse "$work/before-room.png" "$work/still.png")" 0.01
+  else
+    fail "no still kept"
+  fi
+  check "then the other shows at full size" wait_stage "slide-decode-end 1 15000x7500" 40
+  check "and fades in" wait_stage "slide-shown 1" 40
+  check "the third fails alone" wait_stage "slide-failed 2 Huffman table 0x03 was not defined" 15
+  check "and the first shows again" wait_stage "slide-shown 0" 40
+  escape_ends_with_0
+else
+  fail "the one that fits only alone did not wait for room"
   stop_viewer
 fi

@@ -367,6 +367,37 @@ TEST_F(PanoramaLoading, AnImageOverTheLimitIsDecodedAtTheLargestScaleThatFits)
     EXPECT_EQ(image_.imageHeight, 477u);
 }
 
+TEST_F(PanoramaLoading, AProgressiveFileThatFitsOnlyAloneNeedsRoomAndNothingElseDoes)
+{
+    // 4096 x 2048 at 2 x 2 subsampling: 24 MiB of coefficients.
+    const std::vector<uint8_t> progressive =
+        ClaimingSize(Sample(64, 64, {.progressive = true}), 4096, 2048);
+    const std::vector<uint8_t> baseline = Sample(4096, 2048);
+    const uint64_t mib = uint64_t{1} << 20;
+    struct Case {
+        const std::vector<uint8_t>& jpeg;
+        uint64_t memory, alone;
+        bool loaded, needsRoom;
+    };
+    const Case cases[] = {
+        {progressive, 20 * mib, 200 * mib, false, true},
+        {progressive, 20 * mib, 20 * mib, false, false},  // a load on its own
+        {progressive, 20 * mib, 22 * mib, false, false},  // not even alone
+        {baseline, 20 * mib, 200 * mib, true, false},     // decoded smaller instead
+    };
+    options_.features = kKnownFeatures;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.memory / mib) + " MiB, " + std::to_string(c.alone / mib));
+        DestroyAllNamedTextures();
+        ImageBudget budget(c.memory);
+        budget.memoryAlone = c.alone;
+        TempFile exe(WithStub(c.jpeg));
+        const PanoramaLoad load = LoadPanorama(image_, exe.CPath(), kStubSize, budget, options_);
+        EXPECT_EQ(load.loaded, c.loaded) << load.reason;
+        EXPECT_EQ(load.needsRoom, c.needsRoom);
+    }
+}
+
 TEST_F(PanoramaLoading, MipLevelsGiveEveryTileAPowerOfTwoChain)
 {
     options_.features = FEATURE_MIP_LEVELS;
