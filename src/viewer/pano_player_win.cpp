@@ -391,14 +391,31 @@ void CPanoPlayer::OnFramesResumed()
     lastFrameUs_ = 0;
 }
 
+// A frame of more than this many microseconds is traced with what the
+// slideshow was doing, to tell where such frames come from.
+constexpr uint32_t kLongFrameUs = 100000;
+
+void CPanoPlayer::TraceLongFrame(uint32_t us) const
+{
+    static const char* const kNextSlide[] = {"none", "decoding", "texturing", "ready",
+                                             "waits-for-room", "takes-still"};
+    char text[80];
+    wsprintfA(text, "%u us %s%s", us, kNextSlide[static_cast<int>(nextSlide_)],
+              fade_ > 0 ? " fading" : "");
+    TraceStage("long-frame", text);
+}
+
 // The time since the last frame step: a frame of a switch when that step
 // worked at one (its work is in this frame's time) or the fade runs.
 void CPanoPlayer::CountFrame()
 {
     const int64_t now = MicrosecondsNow();
     if (lastFrameUs_ != 0) {
-        frameTimes_.Add(static_cast<uint32_t>(std::min<int64_t>(now - lastFrameUs_, UINT32_MAX)),
-                        switching_ || fade_ > 0);
+        const auto us = static_cast<uint32_t>(std::min<int64_t>(now - lastFrameUs_, UINT32_MAX));
+        frameTimes_.Add(us, switching_ || fade_ > 0);
+        if (us > kLongFrameUs) {
+            TraceLongFrame(us);
+        }
     }
     if (switched_) {
         // The frame that switched is in: the switch is over.

@@ -51,6 +51,7 @@ private:
 
     void SleepOneMillisecond() override;
     void CountFrame();
+    void TraceLongFrame(uint32_t us) const;
     void ApplyCursor(CursorAction action, int cursor) override;
     void StepMotion();
     void SetCamera(const Slide& slide);
