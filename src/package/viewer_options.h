@@ -37,12 +37,16 @@ enum ViewerFeature : uint32_t {
     // The panoramas after the first (their own records) take turns with it,
     // each crossfading into the next.
     FEATURE_SLIDESHOW = 0x40,
+    // The tiles' vertices live in a vertex buffer of the device, made once,
+    // instead of going to the device from the program's memory every frame.
+    FEATURE_VERTEX_BUFFERS = 0x80,
 };
 
 // Features this viewer knows; the packer turns all of them on.
 constexpr uint32_t kKnownFeatures = FEATURE_MIP_LEVELS | FEATURE_SCALED_DECODE |
                                     FEATURE_PIXELS_IN_TEXTURES | FEATURE_TEXTURES_WHILE_DECODING |
-                                    FEATURE_PACED_FRAMES | FEATURE_PREVIEW | FEATURE_SLIDESHOW;
+                                    FEATURE_PACED_FRAMES | FEATURE_PREVIEW | FEATURE_SLIDESHOW |
+                                    FEATURE_VERTEX_BUFFERS;
 
 // What a screensaver (/s) does with the monitors it does not draw on.
 enum class MonitorUse : uint32_t {

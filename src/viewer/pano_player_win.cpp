@@ -227,6 +227,9 @@ HRESULT CPanoPlayer::ReleaseDeviceResources()
     nextBuilder_.reset();
     spares_.Clear();
     ReleaseAndClear(still_);
+    for (Slide& slide : slides_) {
+        ReleaseSlideVertexBuffer(slide);
+    }
     if (IsRebuilding()) {
         ReleaseNamedTextureSurfacesKeepingPixels();
         TraceStage("textures-read-back");
@@ -248,6 +251,12 @@ void CPanoPlayer::SetCamera(const Slide& slide)
 
 HRESULT CPanoPlayer::DrawScene()
 {
+    if (startupState.options.Has(FEATURE_VERTEX_BUFFERS)) {
+        MakeSlideVertexBuffer(direct3D, renderDevice, *shown_);
+        if (fade_ > 0) {
+            MakeSlideVertexBuffer(direct3D, renderDevice, *next_);
+        }
+    }
     renderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
     if (shownGone_ && still_) {
         renderTarget->Blt(nullptr, still_, nullptr, DDBLT_WAIT, nullptr);

@@ -27,6 +27,9 @@ struct Slide {
     // drawing never looks names up.
     NamedTexture* tiles[kMaxTiles] = {};
     uint32_t textureCount = 0;  // tiles whose textures the device holds, in order
+    // The mesh's strips one after another, made once for the device; null
+    // when none is (drawn from the mesh's own arrays then).
+    IDirect3DVertexBuffer7* vertexBuffer = nullptr;
     // Declared after the image it fills: it finishes before the image goes.
     BackgroundDecode decode;
 };
@@ -45,6 +48,11 @@ ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t view
 // mip levels are sampled between them where the device can (mipFiltering).
 void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFiltering);
 
-// Cancels the slide's decode, waits for it and lets its tiles go; the
-// slide then has no image.
+// Puts the slide's mesh into a vertex buffer of the device, unless it has
+// one; without one the tiles are drawn from the mesh's arrays.
+void MakeSlideVertexBuffer(IDirect3D7* direct3D, IDirect3DDevice7* device, Slide& slide);
+void ReleaseSlideVertexBuffer(Slide& slide);
+
+// Cancels the slide's decode, waits for it and lets its tiles and vertex
+// buffer go; the slide then has no image.
 void EmptySlide(Slide& slide);

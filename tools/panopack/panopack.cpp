@@ -330,6 +330,7 @@ void PrintOptions(const std::optional<ViewerOptions>& options, bool hasRecord, s
         {FEATURE_PACED_FRAMES, "  paced frames:    "},
         {FEATURE_PREVIEW, "  preview:         "},
         {FEATURE_SLIDESHOW, "  slideshow:       "},
+        {FEATURE_VERTEX_BUFFERS, "  vertex buffers:  "},
     };
     out << "options:\n";
     for (const auto& f : kFeatures) {
