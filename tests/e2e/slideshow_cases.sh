@@ -159,17 +159,14 @@ start_traced "$work/room.exe"
 if id=$(find_window "Panorama") && wait_stage "slide-waits-for-room 1"; then
   sleep 0.7  # its time is 2 s
   screenshot "$work/before-room.png"
-  if wait_stage "slide-still-taken 0 kept"; then
-    sleep 1
-    screenshot "$work/still.png"
-    check "the picture stays while the other decodes" \
-      below "$(rmse "$work/before-room.png" "$work/still.png")" 0.01
-  else
-    fail "no still kept"
-  fi
+  check "a still is kept" wait_stage "slide-still-taken 0 kept"
+  sleep 1
+  screenshot "$work/still.png"
+  check "the picture stays while the other decodes" \
+    below "$(rmse "$work/before-room.png" "$work/still.png")" 0.01
   check "then the other shows at full size" wait_stage "slide-decode-end 1 15000x7500" 40
   check "and fades in" wait_stage "slide-shown 1" 40
-  check "the third fails alone" wait_stage "slide-failed 2 Huffman table 0x03 was not defined" 15
+  check "the third fails alone" wait_stage "slide-failed 2 Huffman table 0x03 was not defined"
   check "and the first shows again" wait_stage "slide-shown 0" 40
   escape_ends_with_0
 else
