@@ -149,9 +149,7 @@ bad="$work/bad-alone.jpg"
 at=$(LC_ALL=C grep -obUaP '\xFF\xC2' "$bad" | head -n1 | cut -d: -f1)
 printf '\x1d\x4c\x3a\x98' | dd of="$bad" bs=1 seek=$((at + 5)) conv=notrunc status=none
 at=$(LC_ALL=C grep -obUaP '\xFF\xDA' "$bad" | head -n1 | cut -d: -f1)
-for c in 6 8 10; do
-  printf '\x33' | dd of="$bad" bs=1 seek=$((at + c)) conv=notrunc status=none
-done
+for c in 6 8 10; do printf '\x33' | dd of="$bad" bs=1 seek=$((at+c)) conv=notrunc status=none; done
 "$panopack" create --stub "$stub" -o "$work/room.exe" --slide-time 2 --fade-time 1 \
   --projection sphere --no-auto-motion --image "$images/11469x5734.jpg" --image "$alone" \
   --image "$bad" >/dev/null || fail "cannot pack room"

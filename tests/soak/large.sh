@@ -22,9 +22,8 @@ textures_settled() {
   for _ in $(seq 90); do
     lines=$(wc -l <"$large_trace")
     sleep 1
-    [ "$(wc -l <"$large_trace")" = "$lines" ] &&
-      grep -v ' long-frame ' "$large_trace" | tail -n1 |
-      grep -qE ' (textures-built|first-frame-presented)$' && return 0
+    [ "$(wc -l <"$large_trace")" = "$lines" ] && grep -v ' long-frame ' "$large_trace" |
+      tail -n1 | grep -qE ' (textures-built|first-frame-presented)$' && return 0
   done
   return 1
 }
