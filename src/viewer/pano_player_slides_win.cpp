@@ -138,6 +138,7 @@ bool CPanoPlayer::ReadyNextSlide()
                             startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
         if (++next_->textureCount == next_->image.tileCount) {
             spares_.Clear();  // none of its size and format is left to come
+            MakeVertexBuffer(*next_);
             nextSlide_ = NextSlide::Ready;
             TraceSlide("slide-ready", next_->index);
         }

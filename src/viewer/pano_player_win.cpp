@@ -207,6 +207,7 @@ HRESULT CPanoPlayer::AcquireDeviceResources()
         RestoreNamedTextures(renderDevice);
     }
     TraceStage("textures-built");
+    MakeVertexBuffer(*shown_);
     for (DWORD stage = 0; stage < 3; ++stage) {
         SetStageState(renderDevice, stage, D3DTSS_ADDRESS, D3DTADDRESS_WRAP);
         SetStageState(renderDevice, stage, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
@@ -217,6 +218,15 @@ HRESULT CPanoPlayer::AcquireDeviceResources()
     SetView(Limits(*shown_), shown_->view.pan, shown_->view.tilt, shown_->view.fov, shown_->view);
     SetCamera(*shown_);
     return S_OK;
+}
+
+// Once per slide and device, where the options ask for it; a slide without
+// one is drawn from its mesh's arrays.
+void CPanoPlayer::MakeVertexBuffer(Slide& slide)
+{
+    if (startupState.options.Has(FEATURE_VERTEX_BUFFERS)) {
+        MakeSlideVertexBuffer(direct3D, renderDevice, slide);
+    }
 }
 
 HRESULT CPanoPlayer::ReleaseDeviceResources()
@@ -251,12 +261,6 @@ void CPanoPlayer::SetCamera(const Slide& slide)
 
 HRESULT CPanoPlayer::DrawScene()
 {
-    if (startupState.options.Has(FEATURE_VERTEX_BUFFERS)) {
-        MakeSlideVertexBuffer(direct3D, renderDevice, *shown_);
-        if (fade_ > 0) {
-            MakeSlideVertexBuffer(direct3D, renderDevice, *next_);
-        }
-    }
     renderDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
     if (shownGone_ && still_) {
         renderTarget->Blt(nullptr, still_, nullptr, DDBLT_WAIT, nullptr);

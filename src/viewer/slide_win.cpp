@@ -68,12 +68,15 @@ void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFilter
 
 void MakeSlideVertexBuffer(IDirect3D7* direct3D, IDirect3DDevice7* device, Slide& slide)
 {
+    if (slide.vertexBuffer) {
+        return;
+    }
     const PanoramaMesh& mesh = slide.mesh;
     DWORD total = 0;
     for (uint32_t k = 0; k < slide.image.tileCount; ++k) {
         total += mesh.tileVertexCount[k];
     }
-    if (slide.vertexBuffer || total == 0) {
+    if (total == 0) {
         return;
     }
     // A device that rasterizes in software reads its vertices from system

@@ -49,7 +49,8 @@ ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t view
 void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFiltering);
 
 // Puts the slide's mesh into a vertex buffer of the device, unless it has
-// one; without one the tiles are drawn from the mesh's arrays.
+// one; without one (none could be made) the tiles are drawn from the
+// mesh's arrays.
 void MakeSlideVertexBuffer(IDirect3D7* direct3D, IDirect3DDevice7* device, Slide& slide);
 void ReleaseSlideVertexBuffer(Slide& slide);
 
