@@ -1,6 +1,7 @@
 #include "display/texture_surface_win.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -109,11 +110,14 @@ HRESULT LockForWriting(IDirectDrawSurface7* surface, DDSURFACEDESC2& desc)
     return locked;
 }
 
-// Converts the pixels on the staging surface and blits them, scaled as
-// needed, onto target. Without a staging surface the target keeps whatever
-// it holds; a staging surface that cannot be locked is the failure.
-HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
-                           IDirectDraw7* directDraw, StagingSurface& staging)
+// Converts rows [top, bottom) of the pixels on the staging surface and
+// blits them onto target: the whole picture scaled as needed, or a band of
+// rows onto a target of the pixels' own size. Without a staging surface the
+// target keeps whatever it holds; a staging surface that cannot be locked
+// is the failure.
+HRESULT CopyRowsThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
+                               uint32_t top, uint32_t bottom, IDirectDraw7* directDraw,
+                               StagingSurface& staging)
 {
     DDSURFACEDESC2 desc;
     PrepareSurfaceDesc(desc, 0, 0);
@@ -129,13 +133,28 @@ HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& sourc
     if (FAILED(locked)) {
         return locked;  // it still holds the last texture's pixels
     }
-    ConvertPixels(source.pixels, source.width, source.height, desc.ddpfPixelFormat,
-                  static_cast<uint8_t*>(desc.lpSurface), desc.lPitch);
+    ConvertPixels(source.pixels + size_t{top} * source.width, source.width, bottom - top,
+                  desc.ddpfPixelFormat,
+                  static_cast<uint8_t*>(desc.lpSurface) +
+                      static_cast<ptrdiff_t>(desc.lPitch) * static_cast<ptrdiff_t>(top),
+                  desc.lPitch);
     surface->Unlock(nullptr);
     TraceStage("texture-fill", source.name);
-    target->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
+    if (top == 0 && bottom == source.height) {
+        target->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
+    } else {
+        RECT band = {0, static_cast<LONG>(top), static_cast<LONG>(source.width),
+                     static_cast<LONG>(bottom)};
+        target->Blt(&band, surface, &band, DDBLT_WAIT, nullptr);
+    }
     TraceStage("texture-blt", source.name);
     return S_OK;
+}
+
+HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
+                           IDirectDraw7* directDraw, StagingSurface& staging)
+{
+    return CopyRowsThroughStaging(target, source, 0, source.height, directDraw, staging);
 }
 
 }  // namespace
@@ -200,23 +219,63 @@ private:
     std::vector<IDirectDrawSurface7*> levels_;
 };
 
-// Fills the surface's levels from the texture's, starting at level first;
-// a surface without levels takes the first alone.
-HRESULT FillChain(NamedTexture* texture, uint32_t first, IDirectDraw7* directDraw,
-                  StagingChain& staging)
+}  // namespace
+
+// A texture being filled: the surfaces of its chain (only the top for a
+// surface without levels), and the level and row the filling has reached.
+struct TextureFill {
+    TextureFill(NamedTexture* filled, uint32_t firstLevel)
+        : texture(filled), first(firstLevel), chain(filled->surface)
+    {
+    }
+    // The surface's levels that the texture's fill, from level first on.
+    size_t Levels() const
+    {
+        return std::min<size_t>(chain.Size(), texture->mipLevelCount + 1 - first);
+    }
+
+    NamedTexture* texture;
+    uint32_t first;  // the texture's level that the surface's top holds
+    MipChainSurfaces chain;
+    size_t level = 0;  // of the chain
+    uint32_t row = 0;  // of that level
+};
+
+namespace {
+
+// Fills about the next pixels of the surface's levels: bands of rows of a
+// level of the pixels' own size, a scaled level whole, the next level on
+// while pixels are left. Done once every level is filled.
+HRESULT FillPart(TextureFill& fill, uint64_t pixels, IDirectDraw7* directDraw,
+                 StagingChain& staging, bool& done)
 {
-    const MipChainSurfaces chain(texture->surface);
-    const size_t levels = std::min<size_t>(chain.Size(), texture->mipLevelCount + 1 - first);
-    for (size_t i = 0; i < levels; ++i) {
-        const uint32_t level = first + static_cast<uint32_t>(i);
-        const TextureSize size = MipLevelSize(texture->width, texture->height, level);
-        const HRESULT result = CopyThroughStaging(
-            chain[i], {texture->name, MipLevelPixels(*texture, level), size.width, size.height},
-            directDraw, staging.levels[i]);
+    const NamedTexture& texture = *fill.texture;
+    while (fill.level < fill.Levels() && pixels > 0) {
+        const uint32_t level = fill.first + static_cast<uint32_t>(fill.level);
+        const TextureSize size = MipLevelSize(texture.width, texture.height, level);
+        IDirectDrawSurface7* target = fill.chain[fill.level];
+        DDSURFACEDESC2 desc;
+        PrepareSurfaceDesc(desc, 0, 0);
+        target->GetSurfaceDesc(&desc);
+        const uint32_t left = size.height - fill.row;
+        const uint32_t rows =
+            desc.dwWidth != size.width || desc.dwHeight != size.height
+                ? left
+                : static_cast<uint32_t>(std::clamp<uint64_t>(pixels / size.width, 1, left));
+        const HRESULT result = CopyRowsThroughStaging(
+            target, {texture.name, MipLevelPixels(texture, level), size.width, size.height},
+            fill.row, fill.row + rows, directDraw, staging.levels[fill.level]);
         if (FAILED(result)) {
             return result;
         }
+        pixels -= std::min<uint64_t>(pixels, uint64_t{rows} * size.width);
+        fill.row += rows;
+        if (fill.row == size.height) {
+            ++fill.level;
+            fill.row = 0;
+        }
     }
+    done = fill.level == fill.Levels();
     return S_OK;
 }
 
@@ -233,8 +292,10 @@ bool SurfaceHoldsAllPixels(const NamedTexture& texture, const MipChainSurfaces& 
            desc.dwHeight == texture.height && FormatKeepsColours(desc.ddpfPixelFormat);
 }
 
-HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging,
-                         SpareTextures* spares = nullptr)
+// Makes the texture's surface, or takes a spare of its kind, not yet
+// filled; first: the texture's level that its top holds.
+HRESULT MakeTextureSurface(NamedTexture* texture, IDirect3DDevice7* device, SpareTextures* spares,
+                           uint32_t& first)
 {
     ReleaseAndClear(texture->surface);
     if (!device) {
@@ -263,7 +324,7 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
     // A texture with mip levels, on a device that filters between them,
     // gets a chain from its first level that fits the device.
     const bool chain = texture->mipLevelCount > 0 && FiltersBetweenMipLevels(caps);
-    const uint32_t first = chain ? FirstFittingLevel(*texture, size) : 0;
+    first = chain ? FirstFittingLevel(*texture, size) : 0;
     if (first > 0) {
         const TextureSize top = MipLevelSize(texture->width, texture->height, first);
         size = sizeFor(top.width, top.height);
@@ -296,14 +357,42 @@ HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, Stagin
         reused ? S_OK : directDraw->CreateSurface(&desc, &texture->surface, nullptr);
     if (FAILED(result)) {
         texture->surface = nullptr;
-    } else if (texture->pixelBuffer) {
+    } else {
         TraceStage(reused ? "texture-refill" : "texture-create", texture->name);
-        result = FillChain(texture, first, directDraw, staging);
-        if (FAILED(result)) {
-            ReleaseAndClear(texture->surface);  // never half filled
-        }
     }
     directDraw->Release();
+    return result;
+}
+
+// Fills the texture's new surface: all of it, or the next part of about
+// pixels. A surface that cannot be filled is released, never half filled.
+HRESULT FillSurface(TextureFill& fill, uint64_t pixels, IDirect3DDevice7* device,
+                    StagingChain& staging, bool& done)
+{
+    done = true;
+    if (!fill.texture->pixelBuffer) {
+        return S_OK;
+    }
+    IDirectDraw7* directDraw = DirectDrawOf(device);
+    const HRESULT result = FillPart(fill, pixels, directDraw, staging, done);
+    ReleaseAndClear(directDraw);
+    if (FAILED(result)) {
+        done = true;
+        ReleaseAndClear(fill.texture->surface);
+    }
+    return result;
+}
+
+HRESULT BuildWithStaging(NamedTexture* texture, IDirect3DDevice7* device, StagingChain& staging,
+                         SpareTextures* spares = nullptr)
+{
+    uint32_t first = 0;
+    HRESULT result = MakeTextureSurface(texture, device, spares, first);
+    if (SUCCEEDED(result)) {
+        TextureFill fill(texture, first);
+        bool done = false;
+        result = FillSurface(fill, UINT64_MAX, device, staging, done);
+    }
     return result;
 }
 
@@ -332,6 +421,35 @@ HRESULT BuildTextureSurface(NamedTexture* texture, IDirect3DDevice7* device)
 TextureSurfaceBuilder::TextureSurfaceBuilder(IDirect3DDevice7* device, SpareTextures* spares)
     : device_(device), spares_(spares), staging_(new (std::nothrow) StagingChain)
 {
+}
+
+bool TextureSurfaceBuilder::BuildPart(NamedTexture* texture, bool givingUpPixels, uint32_t pixels)
+{
+    if (!staging_) {
+        Build(texture, givingUpPixels);
+        return true;
+    }
+    if (!fill_ || fill_->texture != texture) {
+        fill_.reset();
+        uint32_t first = 0;
+        if (FAILED(MakeTextureSurface(texture, device_, spares_, first))) {
+            return true;
+        }
+        fill_.reset(new (std::nothrow) TextureFill(texture, first));
+        if (!fill_) {
+            ReleaseAndClear(texture->surface);
+            return true;
+        }
+    }
+    bool done = false;
+    FillSurface(*fill_, pixels, device_, *staging_, done);
+    if (done) {
+        fill_.reset();
+        if (givingUpPixels) {
+            ReleaseTexturePixels(texture);
+        }
+    }
+    return done;
 }
 
 TextureSurfaceBuilder::~TextureSurfaceBuilder() = default;

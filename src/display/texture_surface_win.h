@@ -56,6 +56,7 @@ HRESULT ReadBackTexturePixels(NamedTexture* texture);
 void ReleaseNamedTextureSurfacesKeepingPixels();
 
 struct StagingChain;
+struct TextureFill;
 class SpareTextures;
 
 // Builds texture surfaces for one device one after another, keeping the
@@ -73,10 +74,17 @@ public:
     // givingUpPixels: then ReleaseTexturePixels.
     void Build(NamedTexture* texture, bool givingUpPixels);
 
+    // Build, a part at a time, for a texture made beside the frames: each
+    // call fills about pixels more (bands of rows, the levels in turn).
+    // True once the texture is done, built or failed. A texture left before
+    // it is done is released by its owner, and the builder with it.
+    bool BuildPart(NamedTexture* texture, bool givingUpPixels, uint32_t pixels);
+
 private:
     IDirect3DDevice7* device_;
     SpareTextures* spares_;
     std::unique_ptr<StagingChain> staging_;  // null without the memory: each build makes its own
+    std::unique_ptr<TextureFill> fill_;      // the texture BuildPart has reached
 };
 
 // Can the device blend linearly between mip levels?

@@ -17,6 +17,11 @@ namespace {
 // How often a frame looks whether the next panorama's decode has ended.
 constexpr DWORD kDecodePollMs = 25;
 
+// The next panorama's textures are filled this many pixels a frame (a band
+// of 256 rows of a 2048 x 2048 tile): a whole tile in one frame takes the
+// time of two or three ordinary ones.
+constexpr uint32_t kTexturePixelsPerFrame = 512 * 1024;
+
 // The show's clock: milliseconds since the system started, which setting
 // the wall clock does not move.
 uint32_t ShowClockMs()
@@ -81,6 +86,7 @@ void CPanoPlayer::DropNextSlide()
         slideshow_->CancelFade();
     }
     if (nextSlide_ != NextSlide::None) {
+        nextBuilder_.reset();  // it may hold a texture half filled
         EmptySlide(*next_);
         nextSlide_ = NextSlide::None;
     }
@@ -134,8 +140,11 @@ bool CPanoPlayer::ReadyNextSlide()
         if (!nextBuilder_) {
             nextBuilder_ = std::make_unique<TextureSurfaceBuilder>(renderDevice, &spares_);
         }
-        nextBuilder_->Build(next_->tiles[next_->textureCount],
-                            startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES));
+        if (!nextBuilder_->BuildPart(next_->tiles[next_->textureCount],
+                                     startupState.options.Has(FEATURE_PIXELS_IN_TEXTURES),
+                                     kTexturePixelsPerFrame)) {
+            return false;
+        }
         if (++next_->textureCount == next_->image.tileCount) {
             spares_.Clear();  // none of its size and format is left to come
             MakeVertexBuffer(*next_);

@@ -82,6 +82,7 @@ private:
     void DropNextSlide();
     DWORD SlideshowStillForMs();
     void DrawFadingSlide();
+    DWORD MipFilter() const;
     void MakeVertexBuffer(Slide& slide);
     void TakeStill();
     // The shown panorama goes; its still stands in for it until the next

@@ -39,11 +39,10 @@ ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t view
                       slide.image.tileColumns, viewportWidth, viewportHeight};
 }
 
-void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFiltering)
+void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, DWORD mipFilter)
 {
     const PanoramaImage& image = slide.image;
-    SetStageState(device, 0, D3DTSS_MIPFILTER,
-                  image.mipLevels && mipFiltering ? D3DTFP_LINEAR : D3DTFP_NONE);
+    SetStageState(device, 0, D3DTSS_MIPFILTER, image.mipLevels ? mipFilter : DWORD{D3DTFP_NONE});
     device->SetRenderState(D3DRENDERSTATE_WRAP0, image.tileColumns <= 1 ? 0 : D3DWRAP_U | D3DWRAP_V);
     DWORD first = 0;  // of the tile's strip in the vertex buffer
     for (uint32_t k = 0; k < image.tileCount; ++k) {

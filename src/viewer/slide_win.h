@@ -45,8 +45,8 @@ void FindSlideTiles(Slide& slide);
 ViewLimits SlideLimits(const Slide& slide, uint32_t viewportWidth, uint32_t viewportHeight);
 
 // Draws the slide's tiles with the device's current transforms; tiles with
-// mip levels are sampled between them where the device can (mipFiltering).
-void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, bool mipFiltering);
+// mip levels are sampled through mipFilter (D3DTFP_NONE: the top level only).
+void DrawSlideTiles(IDirect3DDevice7* device, const Slide& slide, DWORD mipFilter);
 
 // Puts the slide's mesh into a vertex buffer of the device, unless it has
 // one; without one (none could be made) the tiles are drawn from the

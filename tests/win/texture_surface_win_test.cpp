@@ -383,11 +383,15 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
     fake.formats = {kX888};
     const DWORD ownFilterCaps = fake.caps.dpcTriCaps.dwTextureFilterCaps;
     ASSERT_NE(ownFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR, 0u) << "Wine filters between levels";
+    // Built whole, or part-wise in bands that end within rows and levels.
+    for (const bool partWise : {false, true})
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
+        SCOPED_TRACE(partWise ? "part-wise" : "whole");
         fake.caps.dpcTriCaps.dwTextureFilterCaps = c.filterCaps ? c.filterCaps : ownFilterCaps;
         fake.caps.dwMaxTextureWidth = fake.caps.dwMaxTextureHeight = c.maxSize;
-        NamedTexture* texture = Texture(c.label, 64, 32, TEXOPT_DEPTH32, 0);
+        const std::string name = std::string(c.label) + (partWise ? " part-wise" : "");
+        NamedTexture* texture = Texture(name.c_str(), 64, 32, TEXOPT_DEPTH32, 0);
         for (DWORD i = 0; i < 64 * 32; ++i) {
             texture->pixelBuffer[i] = (i * 0x9E3779B1u) | 0xFF;
         }
@@ -398,7 +402,17 @@ TEST_F(TextureSurfaces, MipChainsHoldEveryLevelAndGiveThePixelsBackWhenTheyHoldT
             const uint32_t* pixels = MipLevelPixels(*texture, level);
             levels.emplace_back(pixels, pixels + size.width * size.height);
         }
-        ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        if (partWise) {
+            TextureSurfaceBuilder builder(&fake);
+            int parts = 1;
+            while (!builder.BuildPart(texture, false, 64 * 5 + 3)) {
+                ++parts;
+            }
+            EXPECT_GT(parts, 1);
+        } else {
+            ASSERT_EQ(BuildTextureSurface(texture, &fake), S_OK);
+        }
+        ASSERT_NE(texture->surface, nullptr);
         const PixelConverter convert(Desc(texture->surface).ddpfPixelFormat);
         IDirectDrawSurface7* level = texture->surface;
         level->AddRef();
