@@ -4,23 +4,26 @@
 
 void FrameTimes::Add(uint32_t us, bool switching)
 {
+    const uint32_t bucket = std::min(us / kBucketUs, kBuckets - 1);
     if (switching) {
+        ++switching_[bucket];
         ++switchingFrames_;
         longestSwitching_ = std::max(longestSwitching_, us);
         longestOfSwitch_ = std::max(longestOfSwitch_, us);
         return;
     }
-    ++ordinary_[std::min(us / kBucketUs, kBuckets - 1)];
+    ++ordinary_[bucket];
     ++ordinaryFrames_;
     longestOrdinary_ = std::max(longestOrdinary_, us);
 }
 
-uint32_t FrameTimes::OrdinaryMedianUs() const
+uint32_t FrameTimes::Percentile(const uint32_t (&buckets)[kBuckets], uint32_t frames,
+                               uint32_t percent)
 {
-    uint32_t seen = 0;
-    for (uint32_t bucket = 0; bucket < kBuckets; ++bucket) {
-        seen += ordinary_[bucket];
-        if (2 * seen > ordinaryFrames_) {
+    uint64_t seen = 0;
+    for (uint32_t bucket = 0; frames > 0 && bucket < kBuckets; ++bucket) {
+        seen += buckets[bucket];
+        if (100 * seen >= uint64_t{percent} * frames) {
             return bucket * kBucketUs + kBucketUs / 2;
         }
     }

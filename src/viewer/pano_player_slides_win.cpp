@@ -1,6 +1,6 @@
 // The slideshow of CPanoPlayer: the next panorama decoded on its own thread
 // while the current one shows, its mesh made once the decode ends, its
-// textures built a tile a frame, then faded in over the current one.
+// textures filled a band of rows a frame, then faded in over the current one.
 #include "viewer/pano_player_win.h"
 
 #include <algorithm>

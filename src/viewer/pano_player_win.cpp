@@ -372,10 +372,13 @@ HRESULT CPanoPlayer::ShutdownScene()
     char pan[32];
     wsprintfA(pan, "pan %d mdeg", static_cast<int>(shown_->view.pan * 180000 / kPi));
     TraceStage("view-at-end", pan);
-    char frames[120];
-    wsprintfA(frames, "ordinary %u us (median), longest %u us; switching %u frames, longest %u us",
-              frameTimes_.OrdinaryMedianUs(), frameTimes_.LongestOrdinaryUs(),
-              frameTimes_.SwitchingFrames(), frameTimes_.LongestSwitchingUs());
+    char frames[200];
+    wsprintfA(frames,
+              "ordinary %u us (median), %u us (99th percentile), longest %u us; "
+              "switching %u frames, %u us (99th percentile), longest %u us",
+              frameTimes_.OrdinaryMedianUs(), frameTimes_.OrdinaryP99Us(),
+              frameTimes_.LongestOrdinaryUs(), frameTimes_.SwitchingFrames(),
+              frameTimes_.SwitchingP99Us(), frameTimes_.LongestSwitchingUs());
     TraceStage("frame-times", frames);
     for (Slide& slide : slides_) {
         for (auto& vertices : slide.mesh.tileVertices) {

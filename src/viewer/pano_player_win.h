@@ -40,7 +40,7 @@ private:
     enum class NextSlide {
         None,      // no slideshow, or none readied yet
         Decoding,  // its decode runs
-        Texturing, // decoded with its mesh; its textures are built a tile a frame
+        Texturing, // decoded with its mesh; its textures are filled a band a frame
         Ready,     // can be drawn
         // Fits only with the shown panorama gone: waits for its turn, when
         // the picture on screen is kept as a still and the shown panorama

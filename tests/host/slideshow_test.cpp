@@ -203,3 +203,28 @@ TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
     EXPECT_EQ(times.TakeLongestOfSwitchUs(), 0u);
     EXPECT_EQ(times.LongestSwitchingUs(), 31000u);
 }
+
+TEST(FrameTimes, The99thPercentileIsTheFrameNinetyNineInAHundredKeepTo)
+{
+    struct Case {
+        uint32_t usual, outliers;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0, 0, 0},
+        {99, 1, 16750},   // one in a hundred longer: still the usual frame
+        {98, 2, 90050},   // two in a hundred: the longer one
+        {990, 9, 16750},  // the same in a longer run
+        {990, 11, 90050},
+    };
+    for (const Case& c : cases) {
+        FrameTimes times;
+        for (uint32_t i = 0; i < c.usual + c.outliers; ++i) {
+            const uint32_t us = i < c.usual ? 16700 : 90000;
+            times.Add(us, false);
+            times.Add(us, true);
+        }
+        EXPECT_EQ(times.OrdinaryP99Us(), c.expected) << c.usual << " + " << c.outliers;
+        EXPECT_EQ(times.SwitchingP99Us(), c.expected) << c.usual << " + " << c.outliers;
+    }
+}
