@@ -228,7 +228,7 @@ struct TextureFill {
         : texture(filled), first(firstLevel), chain(filled->surface)
     {
     }
-    // The surface's levels that the texture's fill, from level first on.
+    // The surface's levels that the texture's pixels fill, from its level first on.
     size_t Levels() const
     {
         return std::min<size_t>(chain.Size(), texture->mipLevelCount + 1 - first);
