@@ -110,18 +110,21 @@ HRESULT LockForWriting(IDirectDrawSurface7* surface, DDSURFACEDESC2& desc)
     return locked;
 }
 
-// Converts rows [top, bottom) of the pixels on the staging surface and
-// blits them onto target: the whole picture scaled as needed, or a band of
-// rows onto a target of the pixels' own size. Without a staging surface the
-// target keeps whatever it holds; a staging surface that cannot be locked
-// is the failure.
+// Converts up to rows of the pixels from row top on the staging surface
+// and blits them onto target: a band of rows onto a target of the pixels'
+// own size, otherwise the whole picture, scaled as needed. copied: the rows
+// that went. Without a staging surface the target keeps whatever it holds;
+// a staging surface that cannot be locked is the failure.
 HRESULT CopyRowsThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
-                               uint32_t top, uint32_t bottom, IDirectDraw7* directDraw,
-                               StagingSurface& staging)
+                               uint32_t top, uint32_t rows, IDirectDraw7* directDraw,
+                               StagingSurface& staging, uint32_t& copied)
 {
     DDSURFACEDESC2 desc;
     PrepareSurfaceDesc(desc, 0, 0);
     target->GetSurfaceDesc(&desc);
+    const bool ownSize = desc.dwWidth == source.width && desc.dwHeight == source.height;
+    const uint32_t bottom = ownSize ? std::min(top + rows, source.height) : source.height;
+    copied = bottom - top;
     IDirectDrawSurface7* surface =
         directDraw ? staging.For(directDraw, source.width, source.height, desc.ddpfPixelFormat)
                    : nullptr;
@@ -154,7 +157,8 @@ HRESULT CopyRowsThroughStaging(IDirectDrawSurface7* target, const LevelSource& s
 HRESULT CopyThroughStaging(IDirectDrawSurface7* target, const LevelSource& source,
                            IDirectDraw7* directDraw, StagingSurface& staging)
 {
-    return CopyRowsThroughStaging(target, source, 0, source.height, directDraw, staging);
+    uint32_t copied = 0;
+    return CopyRowsThroughStaging(target, source, 0, source.height, directDraw, staging, copied);
 }
 
 }  // namespace
@@ -243,9 +247,9 @@ struct TextureFill {
 
 namespace {
 
-// Fills about the next pixels of the surface's levels: bands of rows of a
-// level of the pixels' own size, a scaled level whole, the next level on
-// while pixels are left. Done once every level is filled.
+// Fills about the next pixels of the surface's levels, a band of rows after
+// another (a scaled level whole), the next level on while pixels are left.
+// Done once every level is filled.
 HRESULT FillPart(TextureFill& fill, uint64_t pixels, IDirectDraw7* directDraw,
                  StagingChain& staging, bool& done)
 {
@@ -253,18 +257,13 @@ HRESULT FillPart(TextureFill& fill, uint64_t pixels, IDirectDraw7* directDraw,
     while (fill.level < fill.Levels() && pixels > 0) {
         const uint32_t level = fill.first + static_cast<uint32_t>(fill.level);
         const TextureSize size = MipLevelSize(texture.width, texture.height, level);
-        IDirectDrawSurface7* target = fill.chain[fill.level];
-        DDSURFACEDESC2 desc;
-        PrepareSurfaceDesc(desc, 0, 0);
-        target->GetSurfaceDesc(&desc);
-        const uint32_t left = size.height - fill.row;
-        const uint32_t rows =
-            desc.dwWidth != size.width || desc.dwHeight != size.height
-                ? left
-                : static_cast<uint32_t>(std::clamp<uint64_t>(pixels / size.width, 1, left));
+        const auto wanted = static_cast<uint32_t>(
+            std::clamp<uint64_t>(pixels / size.width, 1, size.height - fill.row));
+        uint32_t rows = 0;
         const HRESULT result = CopyRowsThroughStaging(
-            target, {texture.name, MipLevelPixels(texture, level), size.width, size.height},
-            fill.row, fill.row + rows, directDraw, staging.levels[fill.level]);
+            fill.chain[fill.level],
+            {texture.name, MipLevelPixels(texture, level), size.width, size.height}, fill.row,
+            wanted, directDraw, staging.levels[fill.level], rows);
         if (FAILED(result)) {
             return result;
         }
