@@ -2,19 +2,21 @@
 
 #include <algorithm>
 
-void FrameTimes::Add(uint32_t us, bool switching)
+bool FrameTimes::Add(uint32_t us, bool switching)
 {
     const uint32_t bucket = std::min(us / kBucketUs, kBuckets - 1);
     if (switching) {
         ++switching_[bucket];
         ++switchingFrames_;
         longestSwitching_ = std::max(longestSwitching_, us);
+        const bool longest = us >= longestOfSwitch_;
         longestOfSwitch_ = std::max(longestOfSwitch_, us);
-        return;
+        return longest;
     }
     ++ordinary_[bucket];
     ++ordinaryFrames_;
     longestOrdinary_ = std::max(longestOrdinary_, us);
+    return false;
 }
 
 uint32_t FrameTimes::Percentile(const uint32_t (&buckets)[kBuckets], uint32_t frames,

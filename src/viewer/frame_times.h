@@ -9,8 +9,9 @@
 
 class FrameTimes {
 public:
-    // One frame time, in microseconds.
-    void Add(uint32_t us, bool switching);
+    // One frame time, in microseconds; true when it is the longest of the
+    // switch so far (a switching frame no shorter than the others).
+    bool Add(uint32_t us, bool switching);
 
     // The median of the ordinary frames (to the bucket's width); 0 when none.
     uint32_t OrdinaryMedianUs() const { return Percentile(ordinary_, ordinaryFrames_, 50); }

@@ -422,14 +422,13 @@ void CPanoPlayer::OnFramesResumed()
 // slideshow was doing, to tell where such frames come from.
 constexpr uint32_t kLongFrameUs = 100000;
 
-void CPanoPlayer::TraceLongFrame(uint32_t us) const
+// What the slideshow is at, as a frame ends: the next panorama's state, and
+// the fade while it runs.
+void CPanoPlayer::DescribePhase(char (&text)[kPhaseTextSize]) const
 {
     static const char* const kNextSlide[] = {"none", "decoding", "texturing", "ready",
                                              "waits-for-room", "takes-still"};
-    char text[80];
-    wsprintfA(text, "%u us %s%s", us, kNextSlide[static_cast<int>(nextSlide_)],
-              fade_ > 0 ? " fading" : "");
-    TraceStage("long-frame", text);
+    wsprintfA(text, "%s%s", kNextSlide[static_cast<int>(nextSlide_)], fade_ > 0 ? " fading" : "");
 }
 
 // The time since the last frame step: a frame of a switch when that step
@@ -439,16 +438,23 @@ void CPanoPlayer::CountFrame()
     const int64_t now = MicrosecondsNow();
     if (lastFrameUs_ != 0) {
         const auto us = static_cast<uint32_t>(std::min<int64_t>(now - lastFrameUs_, UINT32_MAX));
-        frameTimes_.Add(us, switching_ || fade_ > 0);
+        char phase[kPhaseTextSize];
+        DescribePhase(phase);
+        if (frameTimes_.Add(us, switching_ || fade_ > 0)) {
+            lstrcpyA(longestPhase_, phase);
+        }
         if (us > kLongFrameUs) {
-            TraceLongFrame(us);
+            char text[kPhaseTextSize + 16];
+            wsprintfA(text, "%u us %s", us, phase);
+            TraceStage("long-frame", text);
         }
     }
     if (switched_) {
         // The frame that switched is in: the switch is over.
         switched_ = false;
-        char longest[40];
-        wsprintfA(longest, "longest %u us", frameTimes_.TakeLongestOfSwitchUs());
+        char longest[kPhaseTextSize + 24];
+        wsprintfA(longest, "longest %u us %s", frameTimes_.TakeLongestOfSwitchUs(), longestPhase_);
+        longestPhase_[0] = '\0';
         TraceStage("switch-frames", longest);
     }
     lastFrameUs_ = now;

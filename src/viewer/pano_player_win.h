@@ -37,6 +37,7 @@ public:
 
 private:
     // How far the slide that follows the shown one has come.
+    static constexpr size_t kPhaseTextSize = 32;
     enum class NextSlide {
         None,      // no slideshow, or none readied yet
         Decoding,  // its decode runs
@@ -51,7 +52,7 @@ private:
 
     void SleepOneMillisecond() override;
     void CountFrame();
-    void TraceLongFrame(uint32_t us) const;
+    void DescribePhase(char (&text)[kPhaseTextSize]) const;
     void ApplyCursor(CursorAction action, int cursor) override;
     void StepMotion();
     void SetCamera(const Slide& slide);
@@ -107,6 +108,7 @@ private:
     IDirectDrawSurface7* still_ = nullptr;
     bool showing_ = false;  // the first panorama's time has started
     FrameTimes frameTimes_;
+    char longestPhase_[kPhaseTextSize] = {};  // of the switch's longest frame so far
     int64_t lastFrameUs_ = 0;  // of the last frame step; 0 after a still time
     bool switching_ = false;      // the last frame step worked at a switch
     bool switched_ = false;       // the last frame step ended a switch

@@ -186,10 +186,10 @@ TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
     FrameTimes times;
     EXPECT_EQ(times.OrdinaryMedianUs(), 0u);
     for (const uint32_t us : {16600u, 16700u, 16650u, 90000u, 400000u}) {
-        times.Add(us, false);
+        EXPECT_FALSE(times.Add(us, false)) << "never the longest of a switch";
     }
-    times.Add(31000, true);
-    times.Add(17000, true);
+    EXPECT_TRUE(times.Add(31000, true));
+    EXPECT_FALSE(times.Add(17000, true));
     EXPECT_EQ(times.OrdinaryMedianUs(), 16750u) << "16700, to the bucket";
     EXPECT_EQ(times.LongestOrdinaryUs(), 400000u);
     EXPECT_EQ(times.LongestSwitchingUs(), 31000u);
@@ -197,7 +197,7 @@ TEST(FrameTimes, TheOrdinaryMedianAndTheLongestFrameOfASwitchApart)
 
     // Each switch its own longest; the run's stays.
     EXPECT_EQ(times.TakeLongestOfSwitchUs(), 31000u);
-    times.Add(20000, true);
+    EXPECT_TRUE(times.Add(20000, true)) << "the next switch counts anew";
     times.Add(25000, false);
     EXPECT_EQ(times.TakeLongestOfSwitchUs(), 20000u);
     EXPECT_EQ(times.TakeLongestOfSwitchUs(), 0u);
