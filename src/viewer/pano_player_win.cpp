@@ -422,13 +422,12 @@ void CPanoPlayer::OnFramesResumed()
 // slideshow was doing, to tell where such frames come from.
 constexpr uint32_t kLongFrameUs = 100000;
 
-// What the slideshow is at, as a frame ends: the next panorama's state, and
-// the fade while it runs.
-void CPanoPlayer::DescribePhase(char (&text)[kPhaseTextSize]) const
+void CPanoPlayer::DescribePhase(FramePhase phase, char (&text)[kPhaseTextSize])
 {
     static const char* const kNextSlide[] = {"none", "decoding", "texturing", "ready",
                                              "waits-for-room", "takes-still"};
-    wsprintfA(text, "%s%s", kNextSlide[static_cast<int>(nextSlide_)], fade_ > 0 ? " fading" : "");
+    wsprintfA(text, "%s%s", kNextSlide[static_cast<int>(phase.next)],
+              phase.fading ? " fading" : "");
 }
 
 // The time since the last frame step: a frame of a switch when that step
@@ -438,23 +437,26 @@ void CPanoPlayer::CountFrame()
     const int64_t now = MicrosecondsNow();
     if (lastFrameUs_ != 0) {
         const auto us = static_cast<uint32_t>(std::min<int64_t>(now - lastFrameUs_, UINT32_MAX));
-        char phase[kPhaseTextSize];
-        DescribePhase(phase);
-        if (frameTimes_.Add(us, switching_ || fade_ > 0)) {
-            lstrcpyA(longestPhase_, phase);
+        const FramePhase phase{nextSlide_, fade_ > 0};
+        if (frameTimes_.Add(us, switching_ || phase.fading)) {
+            longestPhase_ = phase;
         }
         if (us > kLongFrameUs) {
+            char name[kPhaseTextSize];
+            DescribePhase(phase, name);
             char text[kPhaseTextSize + 16];
-            wsprintfA(text, "%u us %s", us, phase);
+            wsprintfA(text, "%u us %s", us, name);
             TraceStage("long-frame", text);
         }
     }
     if (switched_) {
         // The frame that switched is in: the switch is over.
         switched_ = false;
+        char name[kPhaseTextSize];
+        DescribePhase(longestPhase_, name);
+        longestPhase_ = {};
         char longest[kPhaseTextSize + 24];
-        wsprintfA(longest, "longest %u us %s", frameTimes_.TakeLongestOfSwitchUs(), longestPhase_);
-        longestPhase_[0] = '\0';
+        wsprintfA(longest, "longest %u us %s", frameTimes_.TakeLongestOfSwitchUs(), name);
         TraceStage("switch-frames", longest);
     }
     lastFrameUs_ = now;

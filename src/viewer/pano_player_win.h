@@ -37,7 +37,6 @@ public:
 
 private:
     // How far the slide that follows the shown one has come.
-    static constexpr size_t kPhaseTextSize = 32;
     enum class NextSlide {
         None,      // no slideshow, or none readied yet
         Decoding,  // its decode runs
@@ -51,8 +50,16 @@ private:
     };
 
     void SleepOneMillisecond() override;
+    // What the slideshow is at as a frame ends: the next panorama's state,
+    // and the fade while it runs.
+    struct FramePhase {
+        NextSlide next = NextSlide::None;
+        bool fading = false;
+    };
+    static constexpr size_t kPhaseTextSize = 32;
+    static void DescribePhase(FramePhase phase, char (&text)[kPhaseTextSize]);
+
     void CountFrame();
-    void DescribePhase(char (&text)[kPhaseTextSize]) const;
     void ApplyCursor(CursorAction action, int cursor) override;
     void StepMotion();
     void SetCamera(const Slide& slide);
@@ -108,7 +115,7 @@ private:
     IDirectDrawSurface7* still_ = nullptr;
     bool showing_ = false;  // the first panorama's time has started
     FrameTimes frameTimes_;
-    char longestPhase_[kPhaseTextSize] = {};  // of the switch's longest frame so far
+    FramePhase longestPhase_;  // of the switch's longest frame so far
     int64_t lastFrameUs_ = 0;  // of the last frame step; 0 after a still time
     bool switching_ = false;      // the last frame step worked at a switch
     bool switched_ = false;       // the last frame step ended a switch
